@@ -1,0 +1,296 @@
+#include "reader/scanner.h"
+
+#include "validator/run.h"
+
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+
+namespace reader {
+
+char je_OTVZAV = 'N';
+char je_ZAVZAV = 'N';
+std::int64_t cislo_radky = 1;
+util::Text<20> s_cislo_radky;
+
+namespace {
+
+// The input is read through one large buffer; next() is an inline load and compare on the fast path,
+// and only an exhausted buffer costs a call (a read of the next megabyte, or the end of the file).
+constexpr std::size_t kBufSize = 1 << 20;
+char inbuf[kBufSize];
+const char* data = inbuf;
+std::size_t pos = 0;
+std::size_t end = 0;
+
+std::FILE* insoub = nullptr;
+std::string_view memory;
+bool memory_open = false;
+bool exhausted = false; // the end of all input has been met: every further read ends at once
+
+// The line text is kept as decimal digits and counted up in place, so a line feed costs no formatting.
+char digits[24];
+int digits_from = 0;
+
+bool fill() {
+    if (memory_open) {
+        if (memory.empty())
+            return false;
+        data = memory.data();
+        pos = 0;
+        end = memory.size();
+        memory = {};
+        return true;
+    }
+    if (insoub == nullptr)
+        return false;
+    const std::size_t n = std::fread(inbuf, 1, kBufSize, insoub);
+    data = inbuf;
+    pos = 0;
+    end = n;
+    return n > 0;
+}
+
+int refill() {
+    if (exhausted)
+        return -1;
+    for (;;) {
+        if (fill())
+            return static_cast<unsigned char>(data[pos++]);
+        // The current file is exhausted: the next file of a list goes on where this one ended, as if
+        // the files were laid end to end; otherwise the run ends.
+        if (validator::konec_vstupu() != 0) {
+            exhausted = true;
+            return -1;
+        }
+    }
+}
+
+inline int next() {
+    if (pos < end)
+        return static_cast<unsigned char>(data[pos++]);
+    return refill();
+}
+
+void new_line() {
+    ++cislo_radky;
+    // Every digit in front of the number is '0', so a carry past the first digit simply lengthens it.
+    int i = sizeof digits - 2;
+    while (digits[i] == '9')
+        digits[i--] = '0';
+    ++digits[i];
+    if (i < digits_from)
+        digits_from = i;
+    s_cislo_radky.assign({digits + digits_from, sizeof digits - 1 - static_cast<std::size_t>(digits_from)});
+}
+
+void terminate(char* buf, int n) { buf[n] = '\0'; }
+
+} // namespace
+
+int dej_element(char* buf) {
+    int c;
+    if (je_OTVZAV == 'N') {
+        for (;;) {
+            c = next();
+            if (c < 0)
+                return -1;
+            if (c == '<')
+                break;
+            if (c == '\n')
+                new_line();
+        }
+    }
+    je_OTVZAV = 'N';
+    je_ZAVZAV = 'N';
+    int n = 0;
+    for (;;) {
+        c = next();
+        if (c < 0) {
+            terminate(buf, n);
+            return -1;
+        }
+        if (c == '\n') {
+            new_line();
+            break;
+        }
+        if (c == ' ')
+            break;
+        if (c == '>') {
+            je_ZAVZAV = 'A';
+            break;
+        }
+        if (c == '\r')
+            continue;
+        buf[n++] = static_cast<char>(c);
+        if (n == kPiece)
+            break;
+    }
+    terminate(buf, n);
+
+    // The namespace prefix "zpv:" is dropped from a name, and from an end tag's name after its slash.
+    if (char* p = std::strstr(buf, "zpv:"); p != nullptr) {
+        if (p == buf) {
+            std::memmove(buf, buf + 4, std::strlen(buf + 4) + 1);
+        } else if (p == buf + 1) {
+            buf[0] = '/';
+            std::memmove(buf + 1, buf + 5, std::strlen(buf + 5) + 1);
+        }
+    }
+    return 0;
+}
+
+int dej_zbytek_elementu(char* buf, char blank_mode) {
+    if (je_ZAVZAV != 'N')
+        return 0;
+    je_OTVZAV = 'N';
+    int n = 0;
+    for (;;) {
+        const int c = next();
+        if (c < 0) {
+            terminate(buf, n);
+            return -1;
+        }
+        if (c == '\n') {
+            new_line();
+            continue;
+        }
+        if (c == '\r')
+            continue;
+        if (c == '>') {
+            je_ZAVZAV = 'A';
+            terminate(buf, n);
+            return n > 0 ? 2 : 0;
+        }
+        if (c == ' ' && blank_mode == 'A')
+            continue;
+        buf[n++] = static_cast<char>(c);
+        if (n == kPiece) {
+            terminate(buf, n);
+            return 1;
+        }
+    }
+}
+
+int preskoc_zbytek_komentare() {
+    je_OTVZAV = 'N';
+    char w0 = 0, w1 = 0, w2 = 0; // the last three bytes read, line ends apart
+    for (;;) {
+        const int c = next();
+        if (c < 0)
+            return -1;
+        if (c == '\n') {
+            new_line();
+            continue;
+        }
+        if (c == '\r')
+            continue;
+        w0 = w1;
+        w1 = w2;
+        w2 = static_cast<char>(c);
+        if (w0 == '-' && w1 == '-' && w2 == '>')
+            return 0;
+    }
+}
+
+int dej_obsah(char* buf) {
+    int c;
+    if (je_ZAVZAV == 'N') {
+        for (;;) {
+            c = next();
+            if (c < 0) {
+                terminate(buf, 0);
+                return -1;
+            }
+            if (c == '>')
+                break;
+            if (c == '\n')
+                new_line();
+        }
+    }
+    je_OTVZAV = 'N';
+    je_ZAVZAV = 'N';
+    int n = 0;
+    for (;;) {
+        c = next();
+        if (c < 0) {
+            terminate(buf, n);
+            return -1;
+        }
+        if (c == '\n') {
+            new_line();
+            continue;
+        }
+        if (c == '\r')
+            continue;
+        if (c == '<') {
+            terminate(buf, n);
+            je_OTVZAV = 'A';
+            return 0;
+        }
+        buf[n++] = static_cast<char>(c);
+        if (n == kPiece) {
+            terminate(buf, n);
+            return 1;
+        }
+    }
+}
+
+char prvek_zac_kon(const char* start, const char* end_name) {
+    const std::size_t n = std::strlen(start);
+    const std::size_t m = std::strlen(end_name);
+    for (std::size_t i = 0; i < n; ++i)
+        if (i + 1 >= m || end_name[i + 1] != start[i])
+            return 'N';
+    return 'A';
+}
+
+bool open_input(const char* name) {
+    close_input();
+    std::FILE* f = std::fopen(name, "rb");
+    if (f == nullptr)
+        return false;
+    struct stat st;
+    if (::fstat(::fileno(f), &st) != 0 || S_ISDIR(st.st_mode)) {
+        std::fclose(f);
+        return false;
+    }
+    insoub = f;
+    data = inbuf;
+    pos = end = 0;
+    return true;
+}
+
+void open_input_memory(std::string_view bytes) {
+    close_input();
+    memory = bytes;
+    memory_open = true;
+    data = inbuf;
+    pos = end = 0;
+}
+
+void close_input() {
+    if (insoub != nullptr)
+        std::fclose(insoub);
+    insoub = nullptr;
+    memory_open = false;
+    memory = {};
+    pos = end = 0;
+}
+
+bool input_is_open() { return insoub != nullptr || memory_open; }
+
+void reset_scanner() {
+    close_input();
+    exhausted = false;
+    je_OTVZAV = 'N';
+    je_ZAVZAV = 'N';
+    cislo_radky = 1;
+    std::memset(digits, '0', sizeof digits);
+    digits[sizeof digits - 1] = '\0';
+    digits[sizeof digits - 2] = '1';
+    digits_from = sizeof digits - 2;
+    s_cislo_radky.assign("1");
+}
+
+} // namespace reader

@@ -1,0 +1,244 @@
+// The code lists and their lookups. The short lists are tables of this file; the campaign registers and
+// the country list are compiled from refdata/data/ (registers.h).
+//
+// Every lookup compares exactly, byte for byte. The long lists are searched in O(log n): the registers
+// of company numbers and occupation codes are ascending, and the country list, whose order is fixed by
+// its meaning, gets a sorted index on first use. Where a list holds a code twice, the first entry wins.
+#include "refdata/lists.h"
+
+#include "checks/employee.h"
+#include "checks/fields.h"
+#include "reader/scanner.h"
+#include "refdata/registers.h"
+#include "report/writer.h"
+#include "util/number.h"
+#include "util/text.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+namespace refdata {
+
+std::uint32_t l_predkladatel;
+std::uint32_t l_poskytovatel;
+
+namespace {
+
+using std::string_view_literals::operator""sv;
+
+constexpr std::string_view kNone = "   ";
+
+// Legal forms. 921 stands twice; a lookup stops at the first.
+constexpr std::array TcisPraf = {
+    "301"sv, "312"sv, "313"sv, "314"sv, "325"sv, "331"sv, "352"sv, "361"sv, "381"sv, "391"sv,
+    "401"sv, "421"sv, "501"sv, "521"sv, "541"sv, "601"sv, "611"sv, "621"sv, "625"sv, "631"sv,
+    "651"sv, "701"sv, "705"sv, "711"sv, "715"sv, "721"sv, "731"sv, "732"sv, "741"sv, "745"sv,
+    "751"sv, "761"sv, "771"sv, "801"sv, "804"sv, "901"sv, "911"sv, "921"sv, "921"sv,
+};
+static_assert(TcisPraf.size() == 39);
+
+// Districts (NUTS 4).
+constexpr std::array TcisNuts = {
+    "CZ0100"sv, "CZ0201"sv, "CZ0202"sv, "CZ0203"sv, "CZ0204"sv, "CZ0205"sv, "CZ0206"sv, "CZ0207"sv,
+    "CZ0208"sv, "CZ0209"sv, "CZ020A"sv, "CZ020B"sv, "CZ020C"sv, "CZ0311"sv, "CZ0312"sv, "CZ0313"sv,
+    "CZ0314"sv, "CZ0315"sv, "CZ0316"sv, "CZ0317"sv, "CZ0321"sv, "CZ0322"sv, "CZ0323"sv, "CZ0324"sv,
+    "CZ0325"sv, "CZ0326"sv, "CZ0327"sv, "CZ0411"sv, "CZ0412"sv, "CZ0413"sv, "CZ0421"sv, "CZ0422"sv,
+    "CZ0423"sv, "CZ0424"sv, "CZ0425"sv, "CZ0426"sv, "CZ0427"sv, "CZ0511"sv, "CZ0512"sv, "CZ0513"sv,
+    "CZ0514"sv, "CZ0521"sv, "CZ0522"sv, "CZ0523"sv, "CZ0524"sv, "CZ0525"sv, "CZ0531"sv, "CZ0532"sv,
+    "CZ0533"sv, "CZ0534"sv, "CZ0631"sv, "CZ0632"sv, "CZ0633"sv, "CZ0634"sv, "CZ0635"sv, "CZ0641"sv,
+    "CZ0642"sv, "CZ0643"sv, "CZ0644"sv, "CZ0645"sv, "CZ0646"sv, "CZ0647"sv, "CZ0711"sv, "CZ0712"sv,
+    "CZ0713"sv, "CZ0714"sv, "CZ0715"sv, "CZ0721"sv, "CZ0722"sv, "CZ0723"sv, "CZ0724"sv, "CZ0801"sv,
+    "CZ0802"sv, "CZ0803"sv, "CZ0804"sv, "CZ0805"sv, "CZ0806"sv,
+};
+static_assert(TcisNuts.size() == 77);
+
+// Highest education attained.
+constexpr std::array TcisVzde = {"A"sv, "B"sv, "C"sv, "D"sv, "E"sv, "H"sv, "J"sv,
+                                 "K"sv, "L"sv, "M"sv, "N"sv, "R"sv, "T"sv, "V"sv};
+static_assert(TcisVzde.size() == 14);
+
+// Position in employment.
+constexpr std::array TcisPosZ = {"1111"sv, "1112"sv, "1121"sv, "1122"sv,
+                                 "1311"sv, "1312"sv, "1313"sv, "1320"sv};
+
+// Kind of employment relation: 10 is the one to use, 1 is tolerated.
+constexpr std::array TcisDppv = {"1"sv, "10"sv};
+
+// The first six countries are home (the Czech Republic and Slovakia): no finding for them.
+constexpr int kHomeCountries = 6;
+
+template <std::size_t N>
+bool in_list(const std::array<std::string_view, N>& list, std::string_view code) {
+    return std::find(list.begin(), list.end(), code) != list.end();
+}
+
+// A company number as the registers hold it. The text is a decimal number (any sign, point or other
+// character makes it 0); a value that is negative or does not fit 32 bits is no company number either
+// and becomes 0, which is in no register.
+std::uint32_t company_number(std::string_view text) {
+    double value = 0.0;
+    if (util::StrToDbl(value, text, 'N') != 0 || !(value >= 0.0 && value < 4294967296.0))
+        return 0;
+    return static_cast<std::uint32_t>(value);
+}
+
+util::Fmt eight_digits(std::uint32_t number) {
+    return util::fmt("%08u", static_cast<unsigned>(number));
+}
+
+// Position of a provider in TcisPosPre, or -1.
+int provider_position(std::uint32_t number) {
+    const auto* end = TcisPosPre + kProviders;
+    const auto* at = std::lower_bound(TcisPosPre, end, number);
+    return at != end && *at == number ? static_cast<int>(at - TcisPosPre) : -1;
+}
+
+bool is_submitter(std::uint32_t number) {
+    return std::binary_search(TcisPred, TcisPred + kSubmitters, number);
+}
+
+bool is_occupation(std::string_view code) {
+    const auto* end = TcisKzam + kOccupations;
+    const auto* at = std::lower_bound(TcisKzam, end, code, [](const char(&entry)[6], std::string_view c) {
+        return util::compare_bytes(entry, c) < 0;
+    });
+    return at != end && std::string_view(*at) == code;
+}
+
+// Positions of the country list ordered by code and, for equal codes, by position, so that the first
+// entry at or after a code's lower bound is its first position in the list. Built on first use, in
+// place, without allocation.
+const std::array<std::int16_t, kCountries>& country_index() {
+    static const std::array<std::int16_t, kCountries> index = [] {
+        std::array<std::int16_t, kCountries> ix{};
+        for (int i = 0; i < kCountries; ++i)
+            ix[i] = static_cast<std::int16_t>(i);
+        std::sort(ix.begin(), ix.end(), [](std::int16_t a, std::int16_t b) {
+            const int c = util::compare_bytes(TcisStat[a], TcisStat[b]);
+            return c != 0 ? c < 0 : a < b;
+        });
+        return ix;
+    }();
+    return index;
+}
+
+} // namespace
+
+int stat_position(std::string_view code) {
+    const auto& index = country_index();
+    const auto at =
+        std::lower_bound(index.begin(), index.end(), code, [](std::int16_t entry, std::string_view c) {
+            return util::compare_bytes(TcisStat[entry], c) < 0;
+        });
+    return at != index.end() && std::string_view(TcisStat[*at]) == code ? *at : kCountries;
+}
+
+std::string_view stat_code(int position) {
+    return position >= 0 && position < kCountries ? std::string_view(TcisStat[position]) : std::string_view();
+}
+
+int cis_predkladatelu(std::string_view text) {
+    l_predkladatel = company_number(text);
+    // A number with a wrong check digit has been reported already and is not looked up.
+    if (checks::PTabEsw[checks::pre::ICOpredkladatele] == 'E')
+        return 1;
+    if (is_submitter(l_predkladatel))
+        return 0;
+    report::zpracuj_chybu(reader::s_cislo_radky, "ER202", "ICOpredkladatele", eight_digits(l_predkladatel),
+                          kNone);
+    return 1;
+}
+
+int cis_poskytovatelu(std::string_view text) {
+    l_poskytovatel = company_number(text);
+    if (checks::TTabEsw[checks::tel::AA0017] == 'E')
+        return 1;
+    const std::string_view line = checks::TTabLin[checks::tel::AA0017];
+    const int i = provider_position(l_poskytovatel);
+    if (i < 0) {
+        report::zpracuj_chybu(line, "WR204", "AA0017", eight_digits(l_poskytovatel), kNone);
+        return 1;
+    }
+    // A provider the register gives no submitter (0) belongs to no file's submitter, also not to a file
+    // whose submitter's number could not be read (and so is 0 as well).
+    const std::uint32_t registered = TcisPrePos[i];
+    if (registered == 0 || registered != l_predkladatel)
+        report::zpracuj_chybu(line, "WR204", "ICOpredkladatele", eight_digits(l_predkladatel),
+                              eight_digits(registered));
+    return 0;
+}
+
+int cis_kodzam(std::string_view code) {
+    if (!is_occupation(code)) {
+        report::zpracuj_chybu(reader::s_cislo_radky, "EL046", "AA0013", code, kNone);
+        return 1;
+    }
+    // Codes ending in 0 stand for a whole group; the record should name the occupation within it.
+    if (code[4] == '0') {
+        report::zpracuj_chybu(reader::s_cislo_radky, "WL039", "AA0013", code, kNone);
+        return 1;
+    }
+    return 0;
+}
+
+int cis_kodpraf(std::string_view code) {
+    if (in_list(TcisPraf, code))
+        return 0;
+    report::zpracuj_chybu(reader::s_cislo_radky, "EL055", "AA0019", code, kNone);
+    return 1;
+}
+
+int cis_kodstat(std::string_view code) {
+    // The employer-end checks recommend the two-letter code once per employer, at the last longer one.
+    if (code.size() > 2) {
+        checks::sw_anec_AA0033 = 1;
+        checks::lin_anec_AA0033.assign(reader::s_cislo_radky);
+        checks::val_anec_AA0033.assign(code);
+    }
+    const int position = stat_position(code);
+    if (position < kHomeCountries)
+        return 0;
+    if (position < kCountries) {
+        report::zpracuj_chybu(reader::s_cislo_radky, "WL033", "AA0033", code, "?");
+        return 0;
+    }
+    report::zpracuj_chybu(reader::s_cislo_radky, "EL047", "AA0033", code, kNone);
+    return 1;
+}
+
+int cis_postzam(std::string_view code) {
+    if (in_list(TcisPosZ, code))
+        return 0;
+    report::zpracuj_chybu(reader::s_cislo_radky, "EL068", "AA0091", code, kNone);
+    return 1;
+}
+
+int cis_koddppv(std::string_view code) {
+    if (in_list(TcisDppv, code))
+        return 0;
+    report::zpracuj_chybu(reader::s_cislo_radky, "EL004", "AA0130", code, "10, (1)");
+    return 1;
+}
+
+int cis_kodnuts(std::string_view code, std::string_view element) {
+    if (in_list(TcisNuts, code))
+        return 0;
+    report::zpracuj_chybu(reader::s_cislo_radky, "EL056", element, code, kNone);
+    return 1;
+}
+
+int cis_kodvzde(std::string_view code) {
+    if (in_list(TcisVzde, code))
+        return 0;
+    report::zpracuj_chybu(reader::s_cislo_radky, "EL048", "AA0223", code, kNone);
+    return 1;
+}
+
+void reset() {
+    l_predkladatel = 0;
+    l_poskytovatel = 0;
+}
+
+} // namespace refdata

@@ -1,0 +1,32 @@
+// The code lists and registers compiled into the program, and their lookups.
+// Each lookup returns 0 when the code is accepted and 1 when it is rejected (or not looked up).
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace refdata {
+
+extern std::uint32_t l_predkladatel; // the submitter's company number
+extern std::uint32_t l_poskytovatel; // the current employer's company number
+
+inline constexpr int kCountries = 718; // also the "not found" position of a country code
+
+int cis_predkladatelu(std::string_view text);
+int cis_poskytovatelu(std::string_view text);
+int cis_kodzam(std::string_view code);
+int cis_kodpraf(std::string_view code);
+int cis_kodstat(std::string_view code);
+int cis_postzam(std::string_view code);
+int cis_koddppv(std::string_view code);
+int cis_kodnuts(std::string_view code, std::string_view element);
+int cis_kodvzde(std::string_view code);
+
+// Position (0 to 717) of a country code in the country list, first match, or 718.
+int stat_position(std::string_view code);
+// The country code at a position; empty for 718 and beyond.
+std::string_view stat_code(int position);
+
+void reset();
+
+} // namespace refdata

@@ -1,0 +1,286 @@
+#include "report/writer.h"
+
+#include "reader/handlers.h"
+#include "reader/scanner.h"
+#include "report/catalogue.h"
+#include "util/cp1250.h"
+#include "validator/run.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace report {
+
+char sw_err = 'H';
+char sw_nepisW = 'N';
+std::int32_t sumchybE = 0;
+std::int32_t sumchybW = 0;
+
+namespace {
+
+constexpr const char* kVersion = "VALIX_v0.96";
+
+util::OutFile& out() { return validator::errsoub; }
+
+// A finding row is built from pieces written straight into the report's buffer: no format string is
+// parsed and nothing is copied twice, which matters for reports with millions of rows.
+void put(std::string_view s) { out().raw(s); }
+void eol() { out().raw("\r\n"); }
+
+// TXT columns: right-aligned in at least `width` places, never cut.
+void put_right(std::string_view s, std::size_t width) {
+    static constexpr char kBlanks[] = "                                ";
+    if (s.size() < width)
+        put({kBlanks, width - s.size()});
+    put(s);
+}
+
+struct Row {
+    std::string_view line, code, employer, employee, element, value, expected, description;
+};
+
+void write_html(const Row& r) {
+    const bool bold = !r.code.empty() && r.code[0] == 'E';
+    put("<tr>\r\n<td>&nbsp;");
+    put(r.line);
+    put(bold ? "</td>\r\n<td><b>&nbsp;" : "</td>\r\n<td>&nbsp;");
+    put(r.code);
+    put(bold ? "</b></td>\r\n<td>&nbsp;" : "</td>\r\n<td>&nbsp;");
+    put(r.employer);
+    put("</td>\r\n<td>&nbsp;");
+    put(r.employee);
+    put("</td>\r\n<td>&nbsp;");
+    put(r.element);
+    put("</td>\r\n<td>&nbsp;");
+    put(r.value);
+    put("</td>\r\n<td>&nbsp;");
+    put(r.expected);
+    put("</td>\r\n<td>&nbsp;");
+    put(r.description);
+    put("</td>\r\n");
+}
+
+void write_csv(const Row& r) {
+    const std::string_view cells[] = {r.line,    r.code,  r.employer, r.employee,
+                                      r.element, r.value, r.expected, r.description};
+    for (int i = 0; i < 8; ++i) {
+        if (i > 0)
+            put(";");
+        put(cells[i]);
+    }
+    eol();
+}
+
+void write_txt(const Row& r) {
+    // "%9s  %5s %9s  %9s %7s  %10s  %10s  %30s"
+    put_right(r.line, 9);
+    put("  ");
+    put_right(r.code, 5);
+    put(" ");
+    put_right(r.employer, 9);
+    put("  ");
+    put_right(r.employee, 9);
+    put(" ");
+    put_right(r.element, 7);
+    put("  ");
+    put_right(r.value, 10);
+    put("  ");
+    put_right(r.expected, 10);
+    put("  ");
+    put_right(r.description, 30);
+    eol();
+}
+
+void write_xml(const Row& r) {
+    put("<Chyba>\r\n<Radek>");
+    put(r.line);
+    put("</Radek>\r\n<KodChyby>");
+    put(r.code);
+    put("</KodChyby>\r\n<Zamestnavatel>");
+    put(r.employer);
+    put("</Zamestnavatel>\r\n<Zamestnanec>");
+    put(r.employee);
+    put("</Zamestnanec>\r\n<Prvek>");
+    put(r.element);
+    put("</Prvek>\r\n<Hodnota>");
+    put(r.value);
+    put("</Hodnota>\r\n<DelkaHodn>");
+    put(r.expected);
+    put("</DelkaHodn>\r\n<Popis>");
+    put(r.description);
+    put("</Popis>\r\n</Chyba>\r\n");
+}
+
+// Writes a fixed report text given in UTF-8 as Windows-1250, "\n" as CR LF.
+void text(std::string_view utf8) {
+    char buf[512];
+    const std::size_t n = util::utf8_to_cp1250(utf8, buf, sizeof buf);
+    out().text({buf, n});
+}
+
+} // namespace
+
+int zpracuj_chybu(std::string_view line, std::string_view code, std::string_view element,
+                  std::string_view value, std::string_view expected) {
+    if (expected.size() > 60)
+        expected = expected.substr(0, 60);
+    const char weight = code.empty() ? ' ' : code[0];
+    if (weight == 'W')
+        ++sumchybW;
+    else if (weight == 'E')
+        ++sumchybE;
+    if (weight == 'W' && sw_nepisW == 'A')
+        return 0;
+
+    const int row = find_code(code);
+    if (row != kEndRow)
+        ++EtabNum[row];
+    if (!expected.empty() && expected[0] == '?')
+        expected = EtabCek(row);
+
+    const Row r{line, code, reader::telicokod, reader::identnec, element, value, expected, EtabTxt(row)};
+    switch (sw_err) {
+    case 'C':
+        write_csv(r);
+        break;
+    case 'T':
+        write_txt(r);
+        break;
+    case 'X':
+        write_xml(r);
+        break;
+    default:
+        write_html(r);
+        break;
+    }
+    return 1;
+}
+
+void pis_zahlavi() {
+    const std::string_view file = validator::s_vstup;
+    switch (sw_err) {
+    case 'C':
+        text("Radek;Chyba;Zamestnavatel;Zamestnanec;Prvek;Hodnota;Ocekavano;Popis\n");
+        break;
+    case 'T':
+        text(" Datum a čas:   ");
+        put(validator::s_datetime);
+        text("  Soubor:   ");
+        put(file);
+        text(" \n");
+        text("C.radku  Chyba   ICO/Kod Zamestnanec  Prvek      Hodnota Ocekavano   Popis\n\n");
+        break;
+    case 'X':
+        text("<?xml version = \"1.0\" encoding = \"Windows-1250\"?>");
+        text("<ZPV_chyby>\n");
+        text("<DatumCas>");
+        put(validator::s_datetime);
+        text("</DatumCas>\n");
+        text("<Soubor>");
+        put(file);
+        text("</Soubor>\n");
+        break;
+    default:
+        text("<html>\n<head>\n");
+        text("<META http-equiv=\"Content-Type\" content=\"text/html; charset=Windows-1250\">\n");
+        text("<title>ZPV - vysledky kontroly dat</title>\n</head>\n<body>\n");
+        text("<table cellspacing=\"0\" cellpadding=\"2\" border=\"1\" width=100% >\n");
+        text("<tr bgcolor=\"lightblue\" valign=\"left\">\n");
+        text("<th width=15%> Datum a čas:  </th><th width=20%> ");
+        put(validator::s_datetime);
+        text(" </th><th width=12%> Soubor:  </th><th width=38%> ");
+        put(file);
+        text(" </th><th width=15%>&nbsp");
+        text(kVersion);
+        text(" </th>\n");
+        text("</table>\n");
+        text("<table cellspacing=\"0\" cellpadding=\"2\" border=\"1\">\n");
+        text("<tr bgcolor=\"lightblue\">\n");
+        text("<th>Řádek<th>Chyba</th><th>Zaměstnavatel</th><th>Zaměstnanec</th><th>Prvek</th>"
+             "<th>Hodnota</th><th>Očekáváno</th><th>Popis</th>\n");
+        text("</tr>\n");
+        break;
+    }
+}
+
+void zpracuj_KONp() {
+    // A document without a root end tag is not a ZPV document; one whose last root held no employer
+    // block has nothing to check.
+    if (reader::sw_prvniZPV == 'A')
+        zpracuj_chybu(reader::s_cislo_radky, "ES306", "   ", "   ", "   ");
+    if (reader::sw_bylTEL == 'N')
+        zpracuj_chybu(reader::s_cislo_radky, "ES308", "   ", "   ", "   ");
+
+    if (sw_err == 'H') {
+        // The summary lists the codes in ascending byte order; equal codes keep their catalogue order.
+        static int order[512];
+        for (int i = 0; i < kEndRow; ++i)
+            order[i] = i;
+        std::stable_sort(order, order + kEndRow,
+                         [](int a, int b) { return kCatalogue[a].code < kCatalogue[b].code; });
+        text("</table>\n<table cellspacing=\"0\" cellpadding=\"2\" border=\"1\" >\n");
+        text("<tr bgcolor=\"lightblue\">\n");
+        text("<th width=10%> Chyba </th><th width=0%> Počet </th> <th width=80%> Popis chyby</th> </tr>\n");
+        for (int k = 0; k < kEndRow; ++k) {
+            const int i = order[k];
+            if (EtabNum[i] <= 0)
+                continue;
+            const bool bold = kCatalogue[i].code[0] == 'E';
+            put(bold ? "<tr>\r\n<td><b>&nbsp;" : "<tr>\r\n<td>&nbsp;");
+            put(kCatalogue[i].code);
+            put(bold ? "</b></td>\r\n<td>&nbsp;" : "</td>\r\n<td>&nbsp;");
+            out().printf("%d", EtabNum[i]);
+            put("</td>\r\n<td>&nbsp;");
+            put(EtabTxt(i));
+            put("</td>\r\n");
+        }
+    }
+
+    switch (sw_err) {
+    case 'C':
+        out().printf("\nCelkem chyb vahy E:;%8d\n", sumchybE);
+        out().printf("\nCelkem chyb vahy W:;%8d\n", sumchybW);
+        break;
+    case 'T':
+        out().printf("\nCelkem chyb vahy E:%8d\n\nCelkem chyb vahy W:%8d\n", sumchybE, sumchybW);
+        break;
+    case 'X':
+        out().printf("\n<CelkemchybE>%8d</CelkemchybE>\n<CelkemchybW>%8d</CelkemchybW>\n", sumchybE,
+                     sumchybW);
+        text("</ZPV_chyby>\n");
+        break;
+    default:
+        text("</tr>\n</table>\n<table cellspacing=\"0\" cellpadding=\"2\" border=\"1\" >\n");
+        text("<tr bgcolor=\"lightblue\">\n");
+        text("<th width=50%> Celkem chyb </th><th width=20%> Počet </th> </tr>\n");
+        text("<tr>\n<td>Váha E</td>\n<td>&nbsp;");
+        out().printf("%d", sumchybE);
+        text("</td>\n</tr>\n");
+        text("<tr>\n<td>Váha W</td>\n<td>&nbsp;");
+        out().printf("%d", sumchybW);
+        text("</td>\n</tr>\n");
+        text("\n</table></body>\n</html>\n");
+        break;
+    }
+
+    reader::close_input();
+    if (validator::sw_vystup == 'A') {
+        validator::outsoub.text("</ZPV>\n");
+        validator::outsoub.close();
+    }
+    out().close();
+
+    validator::console_printf("%77s\r", "");
+    validator::console_printf("Celkem chyb vahy E:%8d\n\nCelkem chyb vahy W:%8d\n", sumchybE, sumchybW);
+    validator::console("\nProgram ukoncen normalne\n");
+}
+
+void reset() {
+    reset_catalogue();
+    sw_err = 'H';
+    sw_nepisW = 'N';
+    sumchybE = 0;
+    sumchybW = 0;
+}
+
+} // namespace report

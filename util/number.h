@@ -1,0 +1,18 @@
+// Number helpers: absolute difference, parsing of a field's text by its type letter, and the
+// check digit of a Czech company identification number.
+#pragma once
+
+#include <string_view>
+
+namespace util {
+
+double jezdifdbl(double a, double b);
+
+// 0 when the text is an acceptable number for the type letter ('R' real, anything else integer),
+// with the value in `result`; 1 and 0.0 when it is not.
+int StrToDbl(double& result, std::string_view text, char type);
+
+// 0 valid, 1 wrong check digit, 2 length not 8.
+int chk_ICO(std::string_view text);
+
+} // namespace util

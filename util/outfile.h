@@ -1,0 +1,44 @@
+// A buffered output file for the report and the echo file.
+//
+// Every "\n" written through text() or printf() ends the line with CR LF on every platform (the file is
+// opened in binary mode), and nothing else is changed. Writes go through one buffer, so a report of
+// millions of rows costs a few large writes. A failed write is remembered, never ignored: failed() tells
+// the run at its end that the file is incomplete.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace util {
+
+class OutFile {
+  public:
+    OutFile() = default;
+    OutFile(const OutFile&) = delete;
+    OutFile& operator=(const OutFile&) = delete;
+    ~OutFile() { close(); }
+
+    bool open(const char* name);
+    // Tests collect the file's bytes in memory instead of writing a file.
+    void open_memory(std::string* sink);
+    bool is_open() const { return file_ != nullptr || sink_ != nullptr; }
+    void close();
+    bool failed() const { return failed_; }
+
+    void text(std::string_view s);                          // "\n" becomes CR LF
+    void printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    void raw(std::string_view s);                           // bytes as they are
+    void flush();                                           // hands the buffer to the file
+
+  private:
+
+    std::FILE* file_ = nullptr;
+    std::string* sink_ = nullptr;
+    bool failed_ = false;
+    std::size_t used_ = 0;
+    char buf_[1 << 16];
+};
+
+} // namespace util

@@ -1,0 +1,67 @@
+#include "util/text.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace util {
+
+int jsubstr(char* dst, const char* src, int start, int count) {
+    const char* p = src + (start - 1);
+    int copied = 0;
+    while (copied < count) {
+        const char c = *p++;
+        *dst++ = c;
+        if (c == '\0')
+            return copied;
+        ++copied;
+    }
+    *dst = '\0';
+    return copied;
+}
+
+int jezltrim(char* dst, const char* src) {
+    while (*src == ' ')
+        ++src;
+    std::memmove(dst, src, std::strlen(src) + 1);
+    return 0;
+}
+
+int jinstr(const char* text, char c) {
+    for (int i = 0; text[i] != '\0'; ++i)
+        if (text[i] == c)
+            return i + 1;
+    return 0;
+}
+
+int jstrtostr(char* dst, int dpos, const char* src, int spos, int count) {
+    char* d = dst + (dpos - 1);
+    const char* s = src + (spos - 1);
+    int copied = 0;
+    while (copied < count) {
+        const char c = *s++;
+        *d++ = c;
+        ++copied;
+        if (c == '\0')
+            break;
+    }
+    return copied;
+}
+
+Fmt fmt(const char* format, ...) {
+    Fmt f;
+    va_list ap;
+    va_start(ap, format);
+    const int n = std::vsnprintf(f.s, sizeof f.s, format, ap);
+    va_end(ap);
+    f.n = n < 0 ? 0 : (n < static_cast<int>(sizeof f.s) ? n : static_cast<int>(sizeof f.s) - 1);
+    return f;
+}
+
+int compare_bytes(std::string_view a, std::string_view b) {
+    const std::size_t n = a.size() < b.size() ? a.size() : b.size();
+    if (const int c = std::memcmp(a.data(), b.data(), n); c != 0)
+        return c;
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
+} // namespace util

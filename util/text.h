@@ -1,0 +1,74 @@
+// Text helpers over fixed-size, zero-terminated buffers.
+//
+// The j-helpers count positions from 1, like the BASIC string functions they are named after.
+// `Text<N>` is a fixed buffer of N characters and a terminator; whatever is assigned to it is cut to
+// fit, so no value read from a document can ever write past a slot. A NUL byte ends a text, exactly as
+// in a zero-terminated string: assign() keeps only what stands before the first NUL.
+#pragma once
+
+#include <cstddef>
+#include <cstring>
+#include <string_view>
+
+namespace util {
+
+int jsubstr(char* dst, const char* src, int start, int count);
+int jezltrim(char* dst, const char* src);
+int jinstr(const char* text, char c);
+int jstrtostr(char* dst, int dpos, const char* src, int spos, int count);
+
+template <std::size_t N>
+class Text {
+  public:
+    Text() = default;
+    explicit Text(std::string_view v) { assign(v); }
+
+    void assign(std::string_view v) {
+        len_ = 0;
+        append(v);
+    }
+    void append(std::string_view v) {
+        if (const auto nul = v.find('\0'); nul != std::string_view::npos)
+            v = v.substr(0, nul);
+        const std::size_t n = v.size() < N - len_ ? v.size() : N - len_;
+        std::memcpy(buf_ + len_, v.data(), n);
+        len_ += n;
+        buf_[len_] = '\0';
+    }
+    void clear() {
+        len_ = 0;
+        buf_[0] = '\0';
+    }
+    std::string_view view() const { return {buf_, len_}; }
+    operator std::string_view() const { return view(); }
+    const char* c_str() const { return buf_; }
+    std::size_t size() const { return len_; }
+    bool empty() const { return len_ == 0; }
+    char operator[](std::size_t i) const { return buf_[i]; }
+    // The first character, or NUL for an empty text (the design compares "first characters" of texts
+    // that may be empty).
+    char first() const { return buf_[0]; }
+    static constexpr std::size_t capacity() { return N; }
+
+    friend bool operator==(const Text& a, std::string_view b) { return a.view() == b; }
+
+  private:
+    char buf_[N + 1] = {};
+    std::size_t len_ = 0;
+};
+
+// A small formatted text: fmt("%10.2f", x) gives a value that converts to std::string_view and lives
+// until the end of the full expression, which is all that a finding needs.
+struct Fmt {
+    char s[128];
+    int n;
+    operator std::string_view() const { return {s, static_cast<std::size_t>(n)}; }
+    std::string_view view() const { return *this; }
+};
+
+Fmt fmt(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// Byte-order comparison of two texts as unsigned codes; a text that begins a longer one orders first.
+int compare_bytes(std::string_view a, std::string_view b);
+
+} // namespace util

@@ -1,0 +1,357 @@
+#include "validator/run.h"
+
+#include "checks/fields.h"
+#include "checks/totals.h"
+#include "reader/handlers.h"
+#include "reader/scanner.h"
+#include "refdata/lists.h"
+#include "report/catalogue.h"
+#include "report/writer.h"
+#include "util/cp1250.h"
+
+#include <cctype>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <sys/stat.h>
+
+namespace validator {
+
+util::Text<60> s_vstup;
+util::Text<60> s_chyby;
+util::Text<60> s_vystup;
+util::Text<100> s_vstsez;
+char sw_vystup = 'N';
+char sw_muf = 'N';
+char s_datetime[21];
+util::OutFile errsoub;
+util::OutFile outsoub;
+bool quiet = false;
+
+namespace {
+
+constexpr const char* kVersion = "VALIX_v0.96";
+constexpr std::size_t kArgMax = 60;
+
+std::FILE* linsoub = nullptr; // the list file in list mode
+
+struct Help {};
+
+void pis_napovedu() {
+    console("Volani programu:\n\nVALIX vstup chyby vystup -prepinac\n\n");
+    console("\nvstup    - uplna cesta ke vstupnimu souboru, max. 60 znaku\n");
+    console("             neni-li uveden hleda se zpv.xml \n");
+    console("             je-li prni znak @, jedna se o seznam souboru\n");
+    console("\nchyby    - uplna cesta k chybovemu souboru, max. 60 znaku\n");
+    console("             neni-li uveden zapisuje se do  zpve.htm\n");
+    console("             pripona urcuje typ .htm - html\n");
+    console("             pripona urcuje typ .txt - textovy\n");
+    console("                                .csv - (Excel)\n");
+    console("                                .xml          \n");
+    console("\nvystup   - uplna cesta k vystupmu souboru, max. 60 znaku\n");
+    console("             neni-li uveden, vystupni  se nevytvari\n");
+    console("\nprepinac - pripustne hodnoty\n");
+    console("             -w potlaceni vystupu chyb vahy W\n");
+    console("             -h tato napoveda\n");
+    throw Help{};
+}
+
+// A file that cannot be opened ends the run; once the report is open the message goes there too.
+[[noreturn]] void cannot_open(std::string_view name) {
+    console_printf(" Nelze otevrit soubor  %.*s\n Program ukoncen\n", static_cast<int>(name.size()), name.data());
+    if (errsoub.is_open()) {
+        errsoub.text(" Nelze otevrit soubor  ");
+        errsoub.raw(name);
+        errsoub.text("\n Program ukoncen\n");
+    }
+    throw Fatal{};
+}
+
+bool is_directory(std::FILE* f) {
+    struct stat st;
+    return ::fstat(::fileno(f), &st) != 0 || S_ISDIR(st.st_mode);
+}
+
+// Reads the next whitespace-delimited word of the list file into s_vstup. A word too long for a file
+// name is refused rather than cut into the name of some other file.
+bool next_list_word() {
+    char word[kArgMax + 2];
+    std::size_t n = 0;
+    bool too_long = false;
+    int c;
+    while ((c = std::fgetc(linsoub)) != EOF && std::isspace(c))
+        ;
+    if (c == EOF)
+        return false;
+    do {
+        if (n <= kArgMax)
+            word[n++] = static_cast<char>(c);
+        else
+            too_long = true;
+    } while ((c = std::fgetc(linsoub)) != EOF && !std::isspace(c));
+    if (n > kArgMax)
+        too_long = true;
+    if (too_long) {
+        console_printf(" Délka parametru vetsi nez 60  %.*s\n Program ukoncen\n", static_cast<int>(n), word);
+        if (errsoub.is_open()) {
+            char msg[64];
+            errsoub.raw({msg, util::utf8_to_cp1250(" Délka parametru vetsi nez 60  ", msg, sizeof msg)});
+            errsoub.raw({word, n});
+            errsoub.text("\n Program ukoncen\n");
+        }
+        throw Fatal{};
+    }
+    s_vstup.assign({word, n});
+    return true;
+}
+
+void close_list() {
+    if (linsoub != nullptr)
+        std::fclose(linsoub);
+    linsoub = nullptr;
+}
+
+void make_datetime() {
+    std::time_t t = std::time(nullptr);
+    // Reproducible builds and tests fix the stamp with SOURCE_DATE_EPOCH (seconds since 1970).
+    if (const char* e = std::getenv("SOURCE_DATE_EPOCH"); e != nullptr && *e != '\0')
+        t = static_cast<std::time_t>(std::strtoll(e, nullptr, 10));
+    std::tm tm{};
+    if (::localtime_r(&t, &tm) == nullptr)
+        tm = std::tm{};
+    char stamp[64];
+    std::snprintf(stamp, sizeof stamp, "%02d/%02d/20%02d  %02d:%02d:%02d", tm.tm_mday, tm.tm_mon + 1,
+                  tm.tm_year % 100, tm.tm_hour, tm.tm_min, tm.tm_sec);
+    std::memcpy(s_datetime, stamp, 20);
+    s_datetime[20] = '\0';
+}
+
+void read_arguments(int argc, const char* const* argv) {
+    int positional = 0;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg.size() > kArgMax) {
+            console_printf(" Délka parametru vetsi nez 60  %s\n Program ukoncen\n", argv[i]);
+            throw Fatal{};
+        }
+        char pomstr[kArgMax + 1];
+        std::memcpy(pomstr, arg.data(), arg.size());
+        pomstr[arg.size()] = '\0';
+        if (pomstr[0] != '-') {
+            ++positional;
+            if (positional == 1)
+                s_vstup.assign(arg);
+            else if (positional == 2)
+                s_chyby.assign(arg);
+            else if (positional == 3)
+                s_vystup.assign(arg);
+            continue;
+        }
+        if (pomstr[1] == 'W')
+            pomstr[1] = 'w';
+        else if (pomstr[1] == 'H')
+            pomstr[1] = 'h';
+        if (arg.size() == 2 && pomstr[1] == 'w') {
+            report::sw_nepisW = 'A';
+        } else if (arg.size() == 2 && pomstr[1] == 'h') {
+            pis_napovedu();
+        } else {
+            console_printf(" Chybny parametr %s\n Program ukoncen\n", pomstr);
+            throw Fatal{};
+        }
+    }
+}
+
+// The report format follows the text after the first '.' of the report name.
+char report_format() {
+    const int dot = util::jinstr(s_chyby.c_str(), '.');
+    if (dot == 0)
+        return 'H';
+    char ext[16];
+    util::jsubstr(ext, s_chyby.c_str(), dot + 1, 10);
+    for (char* p = ext; *p != '\0'; ++p)
+        if (*p >= 'A' && *p <= 'Z')
+            *p = static_cast<char>(*p - 'A' + 'a');
+    const std::string_view e = ext;
+    if (e == "txt")
+        return 'T';
+    if (e == "csv")
+        return 'C';
+    if (e == "xml")
+        return 'X';
+    return 'H';
+}
+
+void open_files() {
+    if (!errsoub.open(s_chyby.c_str()))
+        cannot_open(s_chyby);
+    sw_vystup = 'N';
+    if (s_vystup.view() != "...") {
+        if (!outsoub.open(s_vystup.c_str()))
+            cannot_open(s_vystup);
+        sw_vystup = 'A';
+    }
+    if (s_vstup.first() == '@') {
+        s_vstsez.assign(s_vstup.view().substr(1));
+        linsoub = std::fopen(s_vstsez.c_str(), "rb");
+        if (linsoub != nullptr && is_directory(linsoub))
+            close_list();
+        if (linsoub == nullptr)
+            cannot_open(s_vstsez);
+        sw_muf = 'A';
+        next_list_word();
+    }
+    if (!reader::open_input(s_vstup.c_str()))
+        cannot_open(s_vstup);
+}
+
+void close_everything() {
+    reader::close_input();
+    close_list();
+    outsoub.close();
+    errsoub.close();
+}
+
+int main_loop() {
+    for (;;) {
+        switch (reader::rezim_zprac) {
+        case 'Z':
+            reader::zpracuj_ZACp();
+            break;
+        case 'G':
+            reader::zpracuj_ZPVz();
+            break;
+        case 'H':
+            reader::zpracuj_ZPV();
+            break;
+        case 'I':
+            reader::zpracuj_ZPVm();
+            break;
+        case 'J':
+            reader::zpracuj_ZPVk();
+            break;
+        case 'M':
+            reader::zpracuj_NECz();
+            break;
+        case 'N':
+            reader::zpracuj_NEC();
+            break;
+        case 'O':
+            reader::zpracuj_NECk();
+            break;
+        case 'S':
+            reader::zpracuj_TELz();
+            break;
+        case 'T':
+            reader::zpracuj_TEL();
+            break;
+        case 'U':
+            checks::zpracuj_TELk();
+            break;
+        case 'K':
+            report::zpracuj_KONp();
+            return 0;
+        case 'W':
+            // The end of the last input already ran the end-of-run step.
+            return 0;
+        default:
+            // No handler sets any other mode; end rather than spin.
+            report::zpracuj_KONp();
+            return 0;
+        }
+    }
+}
+
+} // namespace
+
+void console(std::string_view utf8) {
+    if (quiet)
+        return;
+    char buf[1024];
+    const std::size_t n = util::utf8_to_cp1250(utf8, buf, sizeof buf);
+    std::fwrite(buf, 1, n, stdout);
+}
+
+void console_printf(const char* format, ...) {
+    if (quiet)
+        return;
+    char converted[512];
+    util::utf8_to_cp1250(format, converted, sizeof converted);
+    va_list ap;
+    va_start(ap, format);
+    std::vfprintf(stdout, converted, ap);
+    va_end(ap);
+}
+
+void progress(std::int64_t line, std::string_view employee, std::string_view employer) {
+    if (quiet)
+        return;
+    std::printf(" Radek%8lld pro zamestnance%11.*s zamestnavatel%11.*s\r", static_cast<long long>(line),
+                static_cast<int>(employee.size()), employee.data(), static_cast<int>(employer.size()),
+                employer.data());
+}
+
+void reset_state() {
+    close_everything();
+    report::reset();
+    report::sw_err = 'H';
+    reader::reset();
+    checks::reset();
+    refdata::reset();
+    s_vstup.assign("zpv.xml");
+    s_chyby.assign("zpve.htm");
+    s_vystup.assign("...");
+    s_vstsez.clear();
+    sw_vystup = 'N';
+    sw_muf = 'N';
+    std::memset(s_datetime, 0, sizeof s_datetime);
+}
+
+int konec_vstupu() {
+    if (sw_muf == 'N') {
+        reader::rezim_zprac = 'K';
+        report::zpracuj_KONp();
+        return -1;
+    }
+    reader::close_input();
+    s_vstup.assign("...");
+    next_list_word();
+    if (s_vstup.view() == "...") {
+        close_list();
+        reader::rezim_zprac = 'K';
+        report::zpracuj_KONp();
+        return -1;
+    }
+    if (!reader::open_input(s_vstup.c_str())) {
+        console_printf("%77s\r", "");
+        cannot_open(s_vstup);
+    }
+    return 0;
+}
+
+int run(int argc, const char* const* argv) {
+    reset_state();
+    int status = 0;
+    try {
+        console_printf("\nProgram  %s  kontola dat pro ZPV\n", kVersion);
+        console("Kontrola souboru ZPV za 1. pololeti 2009\n");
+        console("\n");
+        read_arguments(argc, argv);
+        report::sw_err = report_format();
+        open_files();
+        make_datetime();
+        report::pis_zahlavi();
+        status = main_loop();
+    } catch (const Help&) {
+        status = 1;
+    } catch (const Fatal& f) {
+        status = f.status;
+    }
+    std::fflush(stdout);
+    close_everything();
+    return status;
+}
+
+} // namespace validator

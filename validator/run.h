@@ -1,0 +1,46 @@
+// The run: command line, files, the mode loop and the end of each input file.
+#pragma once
+
+#include "util/outfile.h"
+#include "util/text.h"
+
+#include <cstdint>
+
+namespace validator {
+
+// The whole run. Returns the exit status: 0 after a complete run, 1 after the help, 13 after a fatal
+// error. Every piece of run state is reset at its start, so it can run many times in one process.
+int run(int argc, const char* const* argv);
+
+// Restores every subsystem's run state to its start values (run() does it first).
+void reset_state();
+
+// Called by the tag scanner when the current input file is exhausted: 0 when the next file of a list
+// is open, -1 when there is no further input (the end-of-run step has then already run).
+int konec_vstupu();
+
+// Ends the run at once with status 13 after a fatal message has been printed (thrown to run()).
+struct Fatal {
+    int status = 13;
+};
+
+extern util::Text<60> s_vstup;  // input file name (the list entry being read in list mode)
+extern util::Text<60> s_chyby;  // report file name
+extern util::Text<60> s_vystup; // echo file name; "..." means none
+extern util::Text<100> s_vstsez; // list file name
+extern char sw_vystup;          // 'A' when an echo file is open
+extern char sw_muf;             // 'A' when the input is a list of files
+extern char s_datetime[21];
+
+extern util::OutFile errsoub; // the report
+extern util::OutFile outsoub; // the echo file
+
+// Console output: Windows-1250 bytes, converted from the UTF-8 of the sources.
+void console(std::string_view utf8);
+void console_printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// The console progress line after each employee.
+void progress(std::int64_t line, std::string_view employee, std::string_view employer);
+// The progress line is written on the console unless quiet (tests and benchmarks turn it off).
+extern bool quiet;
+
+} // namespace validator
