@@ -19,7 +19,7 @@ namespace {
 
 using namespace checks::nec;
 using Rows = std::vector<std::string>;
-using Values = std::initializer_list<std::pair<int, double>>;
+using Values = std::vector<std::pair<int, double>>;
 
 // The row a finding gives (description cut off); consistency rows stand on the line of a field, and
 // every field of the block stands on line 100 + its row.

@@ -19,7 +19,7 @@ namespace {
 
 using namespace checks::nec;
 using Rows = std::vector<std::string>;
-using Values = std::initializer_list<std::pair<int, double>>;
+using Values = std::vector<std::pair<int, double>>;
 
 // The tariff tables as published: one line per pay class, the class first, then grades 1 to 12.
 // The first 16 lines are table 1, the next 16 table 2, which table 3 repeats.
@@ -58,48 +58,23 @@ constexpr const char* kPublishedTariffs = R"(
 | 16 | 25150 | 26100 | 27080 | 28110 | 29160 | 30260 | 31400 | 32580 | 33810 | 35080 | 36410 | 37780 |
 )";
 
-// The published cells, as [table][class][grade] from 0.
-struct Published {
-    double cell[3][16][12] = {};
-    int classes_read = 0;
-};
-
-Published read_published() {
-    Published p;
-    std::istringstream in(kPublishedTariffs);
-    std::string text;
-    while (std::getline(in, text)) {
-        if (text.empty())
-            continue;
-        std::istringstream cells(text);
-        std::string bar;
-        int klass = 0;
-        cells >> bar >> klass >> bar;
-        const int table = p.classes_read / 16;
-        EXPECT_EQ(klass, p.classes_read % 16 + 1) << text;
-        for (int g = 0; g < 12; ++g)
-            cells >> p.cell[table][klass - 1][g] >> bar;
-        EXPECT_TRUE(cells && bar == "|") << text;
-        ++p.classes_read;
-    }
-    for (int k = 0; k < 16; ++k)
-        for (int g = 0; g < 12; ++g)
-            p.cell[2][k][g] = p.cell[1][k][g];
-    return p;
-}
-
 TEST(TariffTable, EveryCellIsThePublishedTariff) {
-    const Published p = read_published();
-    ASSERT_EQ(p.classes_read, 32);
+    std::istringstream in(kPublishedTariffs);
+    std::vector<double> published; // per line: the class, then 12 tariffs
+    for (std::string cell; in >> cell;)
+        if (cell != "|")
+            published.push_back(std::stod(cell));
+    ASSERT_EQ(published.size(), 32u * 13);
     for (int t = 1; t <= 3; ++t)
-        for (int k = 1; k <= 16; ++k)
+        for (int k = 1; k <= 16; ++k) {
+            const std::size_t line = 13 * ((t == 1 ? 0 : 16) + (k - 1)); // table 3 repeats table 2
+            ASSERT_EQ(published[line], k);
             for (int g = 1; g <= 12; ++g) {
-                const double published = p.cell[t - 1][k - 1][g - 1];
-                EXPECT_EQ(checks::tabSazeb[192 * (t - 1) + 12 * (k - 1) + (g - 1)], published)
+                EXPECT_EQ(checks::tabSazeb[192 * (t - 1) + 12 * (k - 1) + (g - 1)], published[line + g])
                     << "table " << t << " class " << k << " grade " << g;
-                EXPECT_EQ(checks::tariff(t, k, g), published)
-                    << "table " << t << " class " << k << " grade " << g;
+                EXPECT_EQ(checks::tariff(t, k, g), published[line + g]);
             }
+        }
     EXPECT_EQ(checks::tabSazeb[576], 0);
 }
 
@@ -117,8 +92,11 @@ std::string row(const std::string& line, const char* code, const char* elem, con
                 const char* expected) {
     return testing_support::cp(line + ";" + code + ";12345678;007;" + elem + ";" + value + ";" + expected);
 }
+std::string row_at(int f, const char* code, const char* elem, const char* value, const char* expected) {
+    return row(std::to_string(100 + f), code, elem, value, expected);
+}
 Rows one(int f, const char* code, const char* elem, const char* value, const char* expected) {
-    return {row(std::to_string(100 + f), code, elem, value, expected)};
+    return {row_at(f, code, elem, value, expected)};
 }
 
 class PayRules : public ::testing::Test {
@@ -238,8 +216,8 @@ TEST_F(PayRules, TotalsAreTheSumsOfTheirComponents) {
     EXPECT_EQ(check(total_100_parts_99), Rows{row("999", "EL015", "AA0144", "       100", "        99")});
     EXPECT_EQ(check(total_100_parts_99, marked(AA0157)), Rows{});
     EXPECT_EQ(check({{AA0239, 7}, {AA0238, 201}}),
-              (Rows{one(AA0150, "EL027", "AA0150", "      1500", "      1507")[0],
-                    one(AA0161, "EL028", "AA0161", "       300", "       301")[0]}));
+              (Rows{row_at(AA0150, "EL027", "AA0150", "      1500", "      1507"),
+                    row_at(AA0161, "EL028", "AA0161", "       300", "       301")}));
     EXPECT_EQ(check({{AA0159, 2001}}), one(AA0159, "WL016", "AA0159", "      2001", "      2000"));
 }
 
