@@ -19,6 +19,7 @@ void reset_all() {
 
 Capture::Capture(char format) {
     reset_all();
+    validator::quiet = true;
     report::sw_err = format;
     validator::errsoub.open_memory(&bytes_);
 }

@@ -132,3 +132,22 @@ def field_cases():
 if __name__ == "__main__":
     structure_cases()
     field_cases()
+
+
+def list_cases():
+    # Two documents named in a list file are read as one stream (with -w: the warning is counted, not
+    # written): line numbers run on, the header names the
+    # first file, the second document's root and header arrive after the first root ended.
+    a = document(employer([employee()]), comment="The first document of the list.")
+    b = document(employer([employee(over={"AA0131": "40.5", "AA0033": "DE"})], over={"AA0017": "25596641"}),
+                 comment="The second document of the list.")
+    write("lists/two-files", a, {"b.xml": b.encode("cp1250"), "list.txt": "case.xml\r\n  b.xml\r\n",
+                                 "args": "@list.txt REPORT -w"})
+    # An entry of three dots ends the list; a missing file after the first ends the run with status 13.
+    write("lists/dots-end-the-list", a, {"list.txt": "case.xml ... missing.xml\n", "args": "@list.txt REPORT"})
+    write("lists/missing-second", a, {"list.txt": "case.xml missing.xml\n", "args": "@list.txt REPORT",
+                                      "status": "13"})
+
+
+if __name__ == "__main__":
+    list_cases()

@@ -1,0 +1,150 @@
+// The command line, the files a run opens, and what it says on the console.
+#include "tests/support.h"
+#include "util/cp1250.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::cp;
+using testing_support::Scratch;
+using testing_support::slurp;
+using testing_support::spit;
+
+// A minimal document: seven header fields missing and no employer, so eight findings of weight E.
+constexpr std::string_view kDoc = "<ZPV>\r\n<rok>2009</rok>\r\n</ZPV>\r\n";
+
+struct Console {
+    int status;
+    std::string out;
+};
+
+Console run_loud(Scratch& s, std::initializer_list<std::string> args) {
+    ::testing::internal::CaptureStdout();
+    validator::quiet = false;
+    std::vector<const char*> argv{"valix"};
+    for (const auto& a : args)
+        argv.push_back(a.c_str());
+    (void)s;
+    const int status = validator::run(static_cast<int>(argv.size()), argv.data());
+    validator::quiet = true;
+    return {status, ::testing::internal::GetCapturedStdout()};
+}
+
+TEST(CommandLine, HelpEndsWithStatusOneAndTouchesNoFile) {
+    Scratch s;
+    const Console c = run_loud(s, {"in.xml", "out.csv", "-H"});
+    EXPECT_EQ(c.status, 1);
+    EXPECT_NE(c.out.find("\nProgram  VALIX_v0.96  kontola dat pro ZPV\n"), std::string::npos);
+    EXPECT_NE(c.out.find("VALIX vstup chyby vystup -prepinac"), std::string::npos);
+    EXPECT_NE(c.out.find("             -h tato napoveda\n"), std::string::npos);
+    EXPECT_FALSE(fs::exists(s / "out.csv"));
+}
+
+TEST(CommandLine, BadSwitchesEndBeforeAnyFileIsOpened) {
+    Scratch s;
+    for (const std::string sw : {"-x", "-", "-wh", "-w1", "-Wh"}) {
+        const Console c = run_loud(s, {"in.xml", "out.csv", sw});
+        EXPECT_EQ(c.status, 13) << sw;
+        std::string shown = sw;
+        if (shown.size() > 1 && shown[1] == 'W')
+            shown[1] = 'w';
+        EXPECT_NE(c.out.find(" Chybny parametr " + shown + "\n Program ukoncen\n"), std::string::npos) << sw;
+    }
+    EXPECT_FALSE(fs::exists(s / "out.csv"));
+}
+
+TEST(CommandLine, ArgumentsOfSixtyCharactersAreTheLimit) {
+    Scratch s;
+    const std::string sixty(56, 'a');
+    spit(s / (sixty + ".xml"), kDoc);
+    EXPECT_EQ(s.run({sixty + ".xml", "out.csv"}), 0);
+    const Console c = run_loud(s, {sixty + "b.xml", "out2.csv"});
+    EXPECT_EQ(c.status, 13);
+    EXPECT_NE(c.out.find(cp(" Délka parametru vetsi nez 60  " + sixty + "b.xml\n Program ukoncen\n")), std::string::npos);
+    EXPECT_FALSE(fs::exists(s / "out2.csv"));
+}
+
+TEST(CommandLine, ReportFormatFollowsTheFirstDotOfTheName) {
+    Scratch s;
+    spit(s / "in.xml", kDoc);
+    fs::create_directory(s / "old.dir");
+    const std::pair<std::string, std::string> cases[] = {
+        {"out.TXT", " Datum a "},  {"out.Csv", "Radek;Chyba;"}, {"out.XML", "<?xml version = "},
+        {"out.htm", "<html>"},     {"out.HTML", "<html>"},      {"out", "<html>"},
+        {"out.doc", "<html>"},     {"old.dir/out.csv", "<html>"}};
+    for (const auto& [name, start] : cases) {
+        ASSERT_EQ(s.run({"in.xml", name}), 0) << name;
+        EXPECT_EQ(slurp(s / name).substr(0, start.size()), start) << name;
+    }
+}
+
+TEST(CommandLine, DefaultsAndIgnoredArguments) {
+    Scratch s;
+    spit(s / "zpv.xml", kDoc);
+    EXPECT_EQ(s.run({}), 0);
+    EXPECT_NE(slurp(s / "zpve.htm").find("ES308"), std::string::npos);
+    // "..." means no echo file; a fourth positional argument is ignored; -w may come twice.
+    EXPECT_EQ(s.run({"zpv.xml", "out.csv", "...", "fourth", "-w", "-W"}), 0);
+    EXPECT_FALSE(fs::exists(s / "..."));
+    EXPECT_FALSE(fs::exists(s / "fourth"));
+}
+
+TEST(Files, UnopenableFilesEndTheRunWithTheMessageInTheReport) {
+    Scratch s;
+    fs::create_directory(s / "dir");
+    spit(s / "in.xml", kDoc);
+    const std::string msg = " Nelze otevrit soubor  ";
+    Console c = run_loud(s, {"missing.xml", "out.csv"});
+    EXPECT_EQ(c.status, 13);
+    EXPECT_NE(c.out.find(msg + "missing.xml\n Program ukoncen\n"), std::string::npos);
+    EXPECT_EQ(slurp(s / "out.csv"), msg + "missing.xml\r\n Program ukoncen\r\n");
+
+    EXPECT_EQ(s.run({"dir", "out.csv"}), 13);
+    EXPECT_EQ(slurp(s / "out.csv"), msg + "dir\r\n Program ukoncen\r\n");
+    EXPECT_EQ(s.run({"in.xml", "dir"}), 13);
+    EXPECT_EQ(s.run({"in.xml", "out.csv", "dir"}), 13);
+    EXPECT_EQ(slurp(s / "out.csv"), msg + "dir\r\n Program ukoncen\r\n");
+    EXPECT_EQ(s.run({"@nolist.txt", "out.csv"}), 13);
+    EXPECT_EQ(slurp(s / "out.csv"), msg + "nolist.txt\r\n Program ukoncen\r\n");
+}
+
+TEST(Files, ListFiles) {
+    Scratch s;
+    spit(s / "in.xml", kDoc);
+    // An empty list leaves the input name at the '@' argument, which names no file.
+    spit(s / "empty.txt", "  \n");
+    EXPECT_EQ(s.run({"@empty.txt", "out.csv"}), 13);
+    EXPECT_EQ(slurp(s / "out.csv"), " Nelze otevrit soubor  @empty.txt\r\n Program ukoncen\r\n");
+    // A list naming a directory, or an entry too long to be a file name.
+    fs::create_directory(s / "dir");
+    spit(s / "dirs.txt", "in.xml dir\n");
+    EXPECT_EQ(s.run({"@dirs.txt", "out.csv"}), 13);
+    spit(s / "long.txt", "in.xml " + std::string(61, 'x') + "\n");
+    EXPECT_EQ(s.run({"@long.txt", "out.csv"}), 13);
+    EXPECT_NE(slurp(s / "out.csv").find(cp("Délka parametru vetsi nez 60")), std::string::npos);
+}
+
+TEST(Run, RepeatsInOneProcessWithTheSameResult) {
+    Scratch s;
+    spit(s / "in.xml", kDoc);
+    ASSERT_EQ(s.run({"in.xml", "a.txt"}), 0);
+    ASSERT_EQ(s.run({"in.xml", "b.txt"}), 0);
+    EXPECT_EQ(slurp(s / "a.txt"), slurp(s / "b.txt"));
+    EXPECT_NE(slurp(s / "a.txt").find("Celkem chyb vahy E:       8"), std::string::npos);
+}
+
+TEST(Run, ConsoleTotals) {
+    Scratch s;
+    spit(s / "in.xml", kDoc);
+    const Console c = run_loud(s, {"in.xml", "out.csv"});
+    EXPECT_EQ(c.status, 0);
+    EXPECT_NE(c.out.find(std::string(77, ' ') + "\rCelkem chyb vahy E:       8\n\nCelkem chyb vahy W:       0\n"
+                                                "\nProgram ukoncen normalne\n"),
+              std::string::npos);
+}
+
+} // namespace

@@ -1,0 +1,79 @@
+// String and number helpers, and the conversion of the sources' texts to Windows-1250.
+#include "util/cp1250.h"
+#include "util/number.h"
+#include "util/text.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(TextHelpers, OneBasedSubstringAndSearch) {
+    EXPECT_EQ(util::jinstr("report.html", '.'), 7);
+    EXPECT_EQ(util::jinstr("report", '.'), 0);
+    char out[16];
+    EXPECT_EQ(util::jsubstr(out, "report.HTML", 8, 10), 4);
+    EXPECT_STREQ(out, "HTML");
+    EXPECT_EQ(util::jsubstr(out, "abcdef", 2, 3), 3);
+    EXPECT_STREQ(out, "bcd");
+}
+
+TEST(TextHelpers, LeftTrimRemovesOnlyLeadingBlanks) {
+    char out[16];
+    util::jezltrim(out, "   12 ");
+    EXPECT_STREQ(out, "12 ");
+    util::jezltrim(out, "\t12");
+    EXPECT_STREQ(out, "\t12");
+}
+
+TEST(TextHelpers, StringIntoStringOverwritesInPlace) {
+    char buf[8] = "abcdefg";
+    EXPECT_EQ(util::jstrtostr(buf, 3, "XY", 1, 2), 2);
+    EXPECT_STREQ(buf, "abXYefg");
+}
+
+TEST(TextHelpers, FixedTextsCutToFitAndStopAtNul) {
+    util::Text<5> t("abcdefgh");
+    EXPECT_EQ(t.view(), "abcde");
+    t.assign(std::string_view("ab\0cd", 5));
+    EXPECT_EQ(t.view(), "ab");
+    t.append("xyzxyz");
+    EXPECT_EQ(t.view(), "abxyz");
+}
+
+TEST(NumberParsing, IntegersRealsAndRejectedTexts) {
+    double v = -1;
+    EXPECT_EQ(util::StrToDbl(v, "123", 'N'), 0);
+    EXPECT_EQ(v, 123.0);
+    EXPECT_EQ(util::StrToDbl(v, "-5", 'N'), 0);
+    EXPECT_EQ(v, -5.0);
+    EXPECT_EQ(util::StrToDbl(v, "12.5", 'N'), 1);
+    EXPECT_EQ(v, 0.0);
+    EXPECT_EQ(util::StrToDbl(v, "12.5", 'R'), 0);
+    EXPECT_EQ(v, 12.5);
+    for (const char* bad : {"1 000", "5-", "+-5", "1.2.3", "1,5", "--5", "++5", "1e5", " 5"})
+        EXPECT_EQ(util::StrToDbl(v, bad, 'R'), 1) << bad;
+    for (const char* odd : {"", "-", "+", "."})
+        EXPECT_EQ(util::StrToDbl(v, odd, 'R'), 0) << odd;
+    EXPECT_EQ(util::StrToDbl(v, ".5", 'R'), 0);
+    EXPECT_EQ(v, 0.5);
+}
+
+TEST(CompanyNumber, CheckDigit) {
+    EXPECT_EQ(util::chk_ICO("12345679"), 0);
+    EXPECT_EQ(util::chk_ICO("12345670"), 1);
+    EXPECT_EQ(util::chk_ICO("1234567"), 2);
+    // Remainder 0 requires check digit 1, remainder 1 requires 0.
+    EXPECT_EQ(util::chk_ICO("00000001"), 0);
+    EXPECT_EQ(util::chk_ICO("00000060"), 0); // 2*6 = 12, remainder 1
+}
+
+TEST(Cp1250, CzechLettersBecomeSingleBytes) {
+    char out[32];
+    const std::size_t n = util::utf8_to_cp1250("Řádek ýčŠ€", out, sizeof out);
+    EXPECT_EQ(std::string(out, n), "\xD8\xE1" "dek \xFD\xE8\x8A\x80");
+    // Bytes that are not UTF-8 are already Windows-1250 and pass unchanged.
+    EXPECT_EQ(util::utf8_to_cp1250("\xE1x", out, sizeof out), 2u);
+    EXPECT_EQ(std::string(out, 2), "\xE1x");
+}
+
+} // namespace
