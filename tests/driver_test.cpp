@@ -128,6 +128,38 @@ TEST(Files, ListFiles) {
     EXPECT_NE(slurp(s / "out.csv").find(cp("Délka parametru vetsi nez 60")), std::string::npos);
 }
 
+TEST(Safety, ReportOrEchoNamingAnInputIsRefusedBeforeAnythingIsWritten) {
+    Scratch s;
+    spit(s / "in.xml", kDoc);
+    spit(s / "b.xml", kDoc);
+    spit(s / "list.txt", "in.xml\nb.xml\n");
+    EXPECT_EQ(s.run({"in.xml", "./in.xml"}), 13);
+    EXPECT_EQ(s.run({"in.xml", "out.csv", "in.xml"}), 13);
+    EXPECT_EQ(s.run({"@list.txt", "list.txt"}), 13);
+    EXPECT_EQ(s.run({"@list.txt", "out.csv", "b.xml"}), 13);
+    fs::create_hard_link(s / "b.xml", s / "hard.csv");
+    EXPECT_EQ(s.run({"@list.txt", "hard.csv"}), 13);
+    EXPECT_EQ(slurp(s / "in.xml"), kDoc);
+    EXPECT_EQ(slurp(s / "b.xml"), kDoc);
+    EXPECT_EQ(slurp(s / "list.txt"), "in.xml\nb.xml\n");
+    const Console c = run_loud(s, {"in.xml", "in.xml"});
+    EXPECT_NE(c.out.find(" Soubor  in.xml  je vstupnim souborem, nelze do nej zapisovat\n Program ukoncen\n"),
+              std::string::npos);
+}
+
+TEST(Safety, AFailedWriteIsNotASuccess) {
+    if (!fs::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full here";
+    Scratch s;
+    spit(s / "in.xml", kDoc);
+    const Console c = run_loud(s, {"in.xml", "/dev/full"});
+    EXPECT_EQ(c.status, 13);
+    EXPECT_NE(c.out.find("Celkem chyb vahy E:       8\n"), std::string::npos);
+    EXPECT_NE(c.out.find(" Chyba zapisu do souboru  /dev/full\n"), std::string::npos);
+    EXPECT_EQ(s.run({"in.xml", "out.csv", "/dev/full"}), 13);
+    EXPECT_EQ(s.run({"in.xml", "out.csv"}), 0); // the failure of one run does not stick to the next
+}
+
 TEST(Run, RepeatsInOneProcessWithTheSameResult) {
     Scratch s;
     spit(s / "in.xml", kDoc);

@@ -25,7 +25,8 @@ class OutFile {
     void open_memory(std::string* sink);
     bool is_open() const { return file_ != nullptr || sink_ != nullptr; }
     void close();
-    bool failed() const { return failed_; }
+    bool failed() const { return failed_; } // some write or the close failed since open()
+    void clear_failure() { failed_ = false; }
 
     void text(std::string_view s);                          // "\n" becomes CR LF
     void printf(const char* format, ...) __attribute__((format(printf, 2, 3)));

@@ -10,6 +10,7 @@
 #include "util/cp1250.h"
 
 #include <cctype>
+#include <csignal>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -184,7 +185,73 @@ char report_format() {
     return 'H';
 }
 
+// Identity of an existing file (device and inode), so that two spellings of one file compare equal.
+struct FileId {
+    bool exists = false;
+    dev_t dev = 0;
+    ino_t ino = 0;
+    bool same(const FileId& o) const { return exists && o.exists && dev == o.dev && ino == o.ino && ino != 0; }
+};
+
+FileId file_id(const char* name) {
+    struct stat st;
+    if (::stat(name, &st) != 0)
+        return {};
+    return {true, st.st_dev, st.st_ino};
+}
+
+// The report and the echo file are opened for writing, which empties them. When either is a file that the
+// run is about to read (the input, the list file, or any file the list names), the user's data would be
+// destroyed before it is read: such a run is refused before any file is opened.
+void refuse_overwriting_inputs() {
+    const FileId report = file_id(s_chyby.c_str());
+    const FileId echo = s_vystup.view() == "..." ? FileId{} : file_id(s_vystup.c_str());
+    if (!report.exists && !echo.exists)
+        return;
+    auto check = [&](const char* input) {
+        const FileId in = file_id(input);
+        const char* clash = in.same(report) ? s_chyby.c_str() : in.same(echo) ? s_vystup.c_str() : nullptr;
+        if (clash == nullptr)
+            return;
+        console_printf(" Soubor  %s  je vstupnim souborem, nelze do nej zapisovat\n Program ukoncen\n", clash);
+        throw Fatal{};
+    };
+    if (s_vstup.first() != '@') {
+        check(s_vstup.c_str());
+        return;
+    }
+    const char* list = s_vstup.c_str() + 1;
+    check(list);
+    std::FILE* f = std::fopen(list, "rb");
+    if (f == nullptr)
+        return;
+    char word[kArgMax + 2];
+    std::size_t n = 0;
+    for (int c = std::fgetc(f);; c = std::fgetc(f)) {
+        if (c == EOF || std::isspace(c)) {
+            if (n > 0 && n <= kArgMax) {
+                word[n] = '\0';
+                if (std::strcmp(word, "...") == 0)
+                    break;
+                try {
+                    check(word);
+                } catch (...) {
+                    std::fclose(f);
+                    throw;
+                }
+            }
+            n = 0;
+            if (c == EOF)
+                break;
+        } else if (n <= kArgMax) {
+            word[n++] = static_cast<char>(c);
+        }
+    }
+    std::fclose(f);
+}
+
 void open_files() {
+    refuse_overwriting_inputs();
     if (!errsoub.open(s_chyby.c_str()))
         cannot_open(s_chyby);
     sw_vystup = 'N';
@@ -295,6 +362,8 @@ void progress(std::int64_t line, std::string_view employee, std::string_view emp
 
 void reset_state() {
     close_everything();
+    errsoub.clear_failure();
+    outsoub.clear_failure();
     report::reset();
     report::sw_err = 'H';
     reader::reset();
@@ -332,6 +401,10 @@ int konec_vstupu() {
 }
 
 int run(int argc, const char* const* argv) {
+#ifdef SIGPIPE
+    // A closed console (or a pipe closed by its reader) must not end the run before the report is complete.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     reset_state();
     int status = 0;
     try {
@@ -344,6 +417,13 @@ int run(int argc, const char* const* argv) {
         make_datetime();
         report::pis_zahlavi();
         status = main_loop();
+        // A report or echo file that could not be written completely is not a successful run.
+        for (const auto* f : {&errsoub, &outsoub}) {
+            if (f->failed()) {
+                console_printf(" Chyba zapisu do souboru  %s\n", f == &errsoub ? s_chyby.c_str() : s_vystup.c_str());
+                status = 13;
+            }
+        }
     } catch (const Help&) {
         status = 1;
     } catch (const Fatal& f) {
