@@ -86,24 +86,50 @@ void new_line() {
 
 void terminate(char* buf, int n) { buf[n] = '\0'; }
 
+// Counts the line feeds in a span that is being skipped.
+void count_lines(const char* from, const char* to) {
+    while (from < to) {
+        const void* lf = std::memchr(from, '\n', static_cast<std::size_t>(to - from));
+        if (lf == nullptr)
+            return;
+        new_line();
+        from = static_cast<const char*>(lf) + 1;
+    }
+}
+
+// Discards bytes up to and including the next `stop`, counting the lines on the way. memchr finds the
+// byte a buffer at a time, so long stretches of text outside tags cost next to nothing.
+// Returns false at the end of all input.
+bool skip_past(char stop) {
+    for (;;) {
+        if (pos == end) {
+            const int c = refill();
+            if (c < 0)
+                return false;
+            --pos; // refill consumed the first byte; look at it again below
+        }
+        const char* from = data + pos;
+        const char* hit = static_cast<const char*>(std::memchr(from, stop, end - pos));
+        const char* to = hit != nullptr ? hit : data + end;
+        count_lines(from, to);
+        pos = static_cast<std::size_t>(to - data);
+        if (hit != nullptr) {
+            ++pos;
+            return true;
+        }
+    }
+}
+
 } // namespace
 
 int dej_element(char* buf) {
     int c;
-    if (je_OTVZAV == 'N') {
-        for (;;) {
-            c = next();
-            if (c < 0)
-                return -1;
-            if (c == '<')
-                break;
-            if (c == '\n')
-                new_line();
-        }
-    }
+    if (je_OTVZAV == 'N' && !skip_past('<'))
+        return -1;
     je_OTVZAV = 'N';
     je_ZAVZAV = 'N';
     int n = 0;
+    bool colon = false;
     for (;;) {
         c = next();
         if (c < 0) {
@@ -122,6 +148,7 @@ int dej_element(char* buf) {
         }
         if (c == '\r')
             continue;
+        colon |= c == ':';
         buf[n++] = static_cast<char>(c);
         if (n == kPiece)
             break;
@@ -129,7 +156,8 @@ int dej_element(char* buf) {
     terminate(buf, n);
 
     // The namespace prefix "zpv:" is dropped from a name, and from an end tag's name after its slash.
-    if (char* p = std::strstr(buf, "zpv:"); p != nullptr) {
+    // Most names hold no colon, and then there is nothing to look for.
+    if (char* p = colon ? std::strstr(buf, "zpv:") : nullptr; p != nullptr) {
         if (p == buf) {
             std::memmove(buf, buf + 4, std::strlen(buf + 4) + 1);
         } else if (p == buf + 1) {
@@ -195,18 +223,9 @@ int preskoc_zbytek_komentare() {
 
 int dej_obsah(char* buf) {
     int c;
-    if (je_ZAVZAV == 'N') {
-        for (;;) {
-            c = next();
-            if (c < 0) {
-                terminate(buf, 0);
-                return -1;
-            }
-            if (c == '>')
-                break;
-            if (c == '\n')
-                new_line();
-        }
+    if (je_ZAVZAV == 'N' && !skip_past('>')) {
+        terminate(buf, 0);
+        return -1;
     }
     je_OTVZAV = 'N';
     je_ZAVZAV = 'N';
