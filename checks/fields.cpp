@@ -213,11 +213,10 @@ constexpr NameMap kTelMap = build_map(Ttab);
 constexpr NameMap kNecMap = build_map(Ntab);
 
 int find_row(const NameMap& m, const FieldRule* table, int end_row, std::string_view name) {
-    int row = -1;
+    // "AA" and four digits name exactly one code, so the row the code gives needs no second comparison.
     if (const int code = code_of(name); code >= 0)
-        row = m.by_code[code];
-    else if (name.size() <= kLongestName)
-        row = m.by_length[name.size()];
+        return m.by_code[code] >= 0 ? m.by_code[code] : end_row;
+    const int row = name.size() <= kLongestName ? m.by_length[name.size()] : -1;
     return row >= 0 && table[row].elem == name ? row : end_row;
 }
 

@@ -39,6 +39,17 @@ constexpr std::string_view kRootLine =
 
 bool echo_on() { return validator::sw_vystup == 'A'; }
 
+// Lengths of the texts in akt_elem, akt_obsah and buf_element; the scanner hands them over with each piece,
+// so no text of the walk is measured twice.
+std::size_t elem_len = 0;
+std::size_t obsah_len = 0;
+std::size_t end_len = 0;
+
+std::string_view elem() { return {akt_elem, elem_len}; }
+std::string_view obsah() { return {akt_obsah, obsah_len}; }
+std::string_view tag() { return {buf_element, static_cast<std::size_t>(piece_len)}; }
+std::string_view end_tag() { return {buf_element, end_len}; }
+
 void echo_tag(std::string_view name) {
     if (!echo_on())
         return;
@@ -51,11 +62,11 @@ void echo_tag(std::string_view name) {
 void echo_field() {
     auto& out = validator::outsoub;
     out.raw("<");
-    out.raw(akt_elem);
+    out.raw(elem());
     out.raw(">");
-    out.raw(akt_obsah);
+    out.raw(obsah());
     out.raw("<");
-    out.raw(buf_element);
+    out.raw(end_tag());
     out.raw(">\r\n");
 }
 
@@ -64,10 +75,11 @@ int end_of_input() {
     return -1;
 }
 
-void set_akt_elem(const char* name) {
-    const std::size_t n = std::min(std::strlen(name), kElemMax);
-    std::memcpy(akt_elem, name, n);
-    akt_elem[n] = '\0';
+// akt_elem holds 51 characters; a longer name is cut to them.
+void set_akt_elem(std::string_view name) {
+    elem_len = std::min(name.size(), kElemMax);
+    std::memcpy(akt_elem, name.data(), elem_len);
+    akt_elem[elem_len] = '\0';
 }
 
 enum class Block { header, employer, employee };
@@ -75,58 +87,68 @@ enum class Block { header, employer, employee };
 // One field element, whose name dej_element has just read into buf_element: the rest of its start tag,
 // its content, its end tag, the echo line and the record check of its block.
 int field_element(Block block) {
-    set_akt_elem(buf_element);
-    if (std::strcmp(akt_elem, "!--") == 0)
+    set_akt_elem(tag());
+    if (elem() == "!--")
         return preskoc_zbytek_komentare() < 0 ? end_of_input() : 0;
 
     const int rest = dej_zbytek_elementu(buf_element, 'A');
     if (rest < 0)
         return end_of_input();
     if (rest == 2) {
-        if (std::strcmp(buf_element, "/") == 0)
-            std::strcat(akt_elem, "/");
-        else
-            report::zpracuj_chybu(s_cislo_radky, "ES300", akt_elem, buf_element, "  ");
+        if (tag() == "/") {
+            akt_elem[elem_len++] = '/';
+            akt_elem[elem_len] = '\0';
+        } else {
+            report::zpracuj_chybu(s_cislo_radky, "ES300", elem(), tag(), "  ");
+        }
     }
 
-    std::size_t len = std::strlen(akt_elem);
-    if (len > 0 && akt_elem[len - 1] == '/') {
+    if (elem_len > 0 && akt_elem[elem_len - 1] == '/') {
         // The empty form: no content and no end tag to read.
-        akt_elem[--len] = '\0';
+        akt_elem[--elem_len] = '\0';
         akt_obsah[0] = '\0';
+        obsah_len = 0;
         buf_element[0] = '/';
-        std::memcpy(buf_element + 1, akt_elem, len + 1);
+        std::memcpy(buf_element + 1, akt_elem, elem_len + 1);
+        end_len = elem_len + 1;
     } else {
         if (dej_obsah(buf_element) < 0)
             return end_of_input();
-        util::jezltrim(akt_obsah, buf_element);
+        // The content without its leading blanks; trailing blanks stay.
+        std::string_view content = tag();
+        while (!content.empty() && content.front() == ' ')
+            content.remove_prefix(1);
+        std::memcpy(akt_obsah, content.data(), content.size());
+        akt_obsah[content.size()] = '\0';
+        obsah_len = content.size();
         if (dej_element(buf_element) < 0)
             return end_of_input();
+        end_len = static_cast<std::size_t>(piece_len);
         // Employee fields are echoed only in the content form, right after their end tag.
         if (block == Block::employee && echo_on())
             echo_field();
     }
 
-    if (prvek_zac_kon(akt_elem, buf_element) == 'N')
-        report::zpracuj_chybu(s_cislo_radky, "ES302", akt_elem, buf_element, "  ");
+    if (!end_matches(elem(), end_tag()))
+        report::zpracuj_chybu(s_cislo_radky, "ES302", elem(), end_tag(), "  ");
 
     switch (block) {
     case Block::header:
         if (echo_on())
             echo_field();
-        checks::k_Pre(akt_elem, akt_obsah);
+        checks::k_Pre(elem(), obsah());
         break;
     case Block::employer:
         if (echo_on())
             echo_field();
-        if (std::strcmp(akt_elem, "AA0017") == 0)
-            telicokod.assign(akt_obsah);
-        checks::k_Tel(akt_elem, akt_obsah);
+        if (elem() == "AA0017")
+            telicokod.assign(obsah());
+        checks::k_Tel(elem(), obsah());
         break;
     case Block::employee:
-        if (std::strcmp(akt_elem, "AA0126") == 0)
-            identnec.assign(akt_obsah);
-        checks::k_Nec(akt_elem, akt_obsah);
+        if (elem() == "AA0126")
+            identnec.assign(obsah());
+        checks::k_Nec(elem(), obsah());
         break;
     }
     return 0;
@@ -153,22 +175,23 @@ int zpracuj_ZACp() {
             return end_of_input();
         if (buf_element[0] == '?') {
             // A prologue tag: its rest, blanks kept, goes to the echo file.
-            set_akt_elem(buf_element);
+            set_akt_elem(tag());
             char rest[302] = "";
             const int r = dej_zbytek_elementu(rest, 'N');
             if (r < 0)
                 return end_of_input();
+            const std::string_view rest_text(rest, r == 0 ? 0 : static_cast<std::size_t>(piece_len));
             if (echo_on()) {
                 auto& out = validator::outsoub;
                 out.raw("<");
-                out.raw(akt_elem);
+                out.raw(elem());
                 out.raw(" ");
-                out.raw(rest);
+                out.raw(rest_text);
                 out.raw(">\r\n");
             }
         } else if (buf_element[0] == '!') {
-            set_akt_elem(buf_element); // a comment before the root is not skipped as one
-        } else if (std::strncmp(buf_element, "ZPV", 3) == 0) {
+            set_akt_elem(tag()); // a comment before the root is not skipped as one
+        } else if (tag().substr(0, 3) == "ZPV") {
             if (echo_on())
                 validator::outsoub.text(kRootLine);
             rezim_zprac = 'G';
@@ -191,12 +214,12 @@ int zpracuj_ZPV() {
     for (;;) {
         if (dej_element(buf_element) < 0)
             return end_of_input();
-        if (std::strcmp(buf_element, "zamestnavatel") == 0) {
-            echo_tag(buf_element);
+        if (tag() == "zamestnavatel") {
+            echo_tag(tag());
             rezim_zprac = 'S';
             return 0;
         }
-        if (std::strcmp(buf_element, "/ZPV") == 0) {
+        if (tag() == "/ZPV") {
             rezim_zprac = 'J';
             return 0;
         }
@@ -216,12 +239,12 @@ int zpracuj_ZPVm() {
     for (;;) {
         if (dej_element(buf_element) < 0)
             return end_of_input();
-        if (std::strcmp(buf_element, "zamestnavatel") == 0) {
-            echo_tag(buf_element);
+        if (tag() == "zamestnavatel") {
+            echo_tag(tag());
             rezim_zprac = 'S';
             return 0;
         }
-        if (std::strcmp(buf_element, "/ZPV") == 0) {
+        if (tag() == "/ZPV") {
             rezim_zprac = 'J';
             return 0;
         }
@@ -245,13 +268,13 @@ int zpracuj_TEL() {
     for (;;) {
         if (dej_element(buf_element) < 0)
             return end_of_input();
-        if (std::strcmp(buf_element, "zamestnanec") == 0) {
-            echo_tag(buf_element);
+        if (tag() == "zamestnanec") {
+            echo_tag(tag());
             rezim_zprac = 'M';
             return 0;
         }
-        if (std::strcmp(buf_element, "/zamestnavatel") == 0) {
-            echo_tag(buf_element);
+        if (tag() == "/zamestnavatel") {
+            echo_tag(tag());
             rezim_zprac = 'U';
             return 0;
         }
@@ -276,14 +299,14 @@ int zpracuj_NEC() {
     for (;;) {
         if (dej_element(buf_element) < 0)
             return end_of_input();
-        if (std::strcmp(buf_element, "/zamestnanec") == 0) {
-            echo_tag(buf_element);
+        if (tag() == "/zamestnanec") {
+            echo_tag(tag());
             rezim_zprac = 'O';
             return 0;
         }
-        if (std::strcmp(buf_element, "/zamestnavatel") == 0) {
+        if (tag() == "/zamestnavatel") {
             // The employee and the employer end here without their end checks.
-            echo_tag(buf_element);
+            echo_tag(tag());
             rezim_zprac = 'H';
             return 0;
         }
@@ -314,6 +337,7 @@ void reset() {
     telicokod.clear();
     identnec.clear();
     buf_element[0] = akt_elem[0] = akt_obsah[0] = '\0';
+    elem_len = obsah_len = end_len = 0;
 }
 
 } // namespace reader

@@ -2,6 +2,7 @@
 
 #include "validator/run.h"
 
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
@@ -11,6 +12,7 @@ namespace reader {
 char je_OTVZAV = 'N';
 char je_ZAVZAV = 'N';
 std::int64_t cislo_radky = 1;
+int piece_len = 0;
 util::Text<20> s_cislo_radky;
 
 namespace {
@@ -81,10 +83,30 @@ void new_line() {
     ++digits[i];
     if (i < digits_from)
         digits_from = i;
-    s_cislo_radky.assign({digits + digits_from, sizeof digits - 1 - static_cast<std::size_t>(digits_from)});
+    s_cislo_radky.assign_digits({digits + digits_from, sizeof digits - 1 - static_cast<std::size_t>(digits_from)});
 }
 
-void terminate(char* buf, int n) { buf[n] = '\0'; }
+// Ends a piece of n stored bytes; `nul` tells whether one of them was a NUL byte, which ends the text.
+void terminate(char* buf, int n, bool nul = false) {
+    buf[n] = '\0';
+    piece_len = nul ? static_cast<int>(std::strlen(buf)) : n;
+}
+
+// Bytes that a tag name simply stores.
+constexpr auto kPlainName = [] {
+    std::array<bool, 256> t{};
+    for (int c = 0; c < 256; ++c)
+        t[c] = c != '\n' && c != '\r' && c != ' ' && c != '>' && c != ':' && c != 0;
+    return t;
+}();
+
+// Bytes that content simply stores.
+constexpr auto kPlainContent = [] {
+    std::array<bool, 256> t{};
+    for (int c = 0; c < 256; ++c)
+        t[c] = c != '\n' && c != '\r' && c != '<' && c != 0;
+    return t;
+}();
 
 // Counts the line feeds in a span that is being skipped.
 void count_lines(const char* from, const char* to) {
@@ -101,6 +123,22 @@ void count_lines(const char* from, const char* to) {
 // byte a buffer at a time, so long stretches of text outside tags cost next to nothing.
 // Returns false at the end of all input.
 bool skip_past(char stop) {
+    // Between two tags there are usually only a line end and an indentation: a short inline look at the
+    // first bytes is cheaper than two library calls.
+    {
+        const char* p = data + pos;
+        const char* lim = end - pos > 24 ? p + 24 : data + end;
+        while (p < lim) {
+            const char c = *p++;
+            if (c == stop) {
+                pos = static_cast<std::size_t>(p - data);
+                return true;
+            }
+            if (c == '\n')
+                new_line();
+        }
+        pos = static_cast<std::size_t>(p - data);
+    }
     for (;;) {
         if (pos == end) {
             const int c = refill();
@@ -130,10 +168,27 @@ int dej_element(char* buf) {
     je_ZAVZAV = 'N';
     int n = 0;
     bool colon = false;
+    bool nul = false;
     for (;;) {
+        // Ordinary name bytes are copied in one run; only the bytes that end a name or need a second look
+        // (line ends, blank, '>', ':' and NUL) take the byte-by-byte path below.
+        {
+            const char* p = data + pos;
+            const std::size_t room = static_cast<std::size_t>(kPiece - n);
+            const char* lim = end - pos > room ? p + room : data + end;
+            const char* q = p;
+            while (q < lim && kPlainName[static_cast<unsigned char>(*q)])
+                ++q;
+            const auto run = static_cast<std::size_t>(q - p);
+            std::memcpy(buf + n, p, run);
+            n += static_cast<int>(run);
+            pos += run;
+            if (n == kPiece)
+                break;
+        }
         c = next();
         if (c < 0) {
-            terminate(buf, n);
+            terminate(buf, n, nul);
             return -1;
         }
         if (c == '\n') {
@@ -149,20 +204,23 @@ int dej_element(char* buf) {
         if (c == '\r')
             continue;
         colon |= c == ':';
+        nul |= c == 0;
         buf[n++] = static_cast<char>(c);
         if (n == kPiece)
             break;
     }
-    terminate(buf, n);
+    terminate(buf, n, nul);
 
     // The namespace prefix "zpv:" is dropped from a name, and from an end tag's name after its slash.
     // Most names hold no colon, and then there is nothing to look for.
     if (char* p = colon ? std::strstr(buf, "zpv:") : nullptr; p != nullptr) {
         if (p == buf) {
             std::memmove(buf, buf + 4, std::strlen(buf + 4) + 1);
+            piece_len -= 4;
         } else if (p == buf + 1) {
             buf[0] = '/';
             std::memmove(buf + 1, buf + 5, std::strlen(buf + 5) + 1);
+            piece_len -= 4;
         }
     }
     return 0;
@@ -173,10 +231,11 @@ int dej_zbytek_elementu(char* buf, char blank_mode) {
         return 0;
     je_OTVZAV = 'N';
     int n = 0;
+    bool nul = false;
     for (;;) {
         const int c = next();
         if (c < 0) {
-            terminate(buf, n);
+            terminate(buf, n, nul);
             return -1;
         }
         if (c == '\n') {
@@ -187,14 +246,15 @@ int dej_zbytek_elementu(char* buf, char blank_mode) {
             continue;
         if (c == '>') {
             je_ZAVZAV = 'A';
-            terminate(buf, n);
+            terminate(buf, n, nul);
             return n > 0 ? 2 : 0;
         }
         if (c == ' ' && blank_mode == 'A')
             continue;
+        nul |= c == 0;
         buf[n++] = static_cast<char>(c);
         if (n == kPiece) {
-            terminate(buf, n);
+            terminate(buf, n, nul);
             return 1;
         }
     }
@@ -230,10 +290,28 @@ int dej_obsah(char* buf) {
     je_OTVZAV = 'N';
     je_ZAVZAV = 'N';
     int n = 0;
+    bool nul = false;
     for (;;) {
+        // Plain content bytes are copied in one run, as in dej_element.
+        {
+            const char* p = data + pos;
+            const std::size_t room = static_cast<std::size_t>(kPiece - n);
+            const char* lim = end - pos > room ? p + room : data + end;
+            const char* q = p;
+            while (q < lim && kPlainContent[static_cast<unsigned char>(*q)])
+                ++q;
+            const auto run = static_cast<std::size_t>(q - p);
+            std::memcpy(buf + n, p, run);
+            n += static_cast<int>(run);
+            pos += run;
+            if (n == kPiece) {
+                terminate(buf, n, nul);
+                return 1;
+            }
+        }
         c = next();
         if (c < 0) {
-            terminate(buf, n);
+            terminate(buf, n, nul);
             return -1;
         }
         if (c == '\n') {
@@ -243,25 +321,21 @@ int dej_obsah(char* buf) {
         if (c == '\r')
             continue;
         if (c == '<') {
-            terminate(buf, n);
+            terminate(buf, n, nul);
             je_OTVZAV = 'A';
             return 0;
         }
+        nul |= c == 0;
         buf[n++] = static_cast<char>(c);
         if (n == kPiece) {
-            terminate(buf, n);
+            terminate(buf, n, nul);
             return 1;
         }
     }
 }
 
 char prvek_zac_kon(const char* start, const char* end_name) {
-    const std::size_t n = std::strlen(start);
-    const std::size_t m = std::strlen(end_name);
-    for (std::size_t i = 0; i < n; ++i)
-        if (i + 1 >= m || end_name[i + 1] != start[i])
-            return 'N';
-    return 'A';
+    return end_matches(start, end_name) ? 'A' : 'N';
 }
 
 bool open_input(const char* name) {
@@ -310,6 +384,7 @@ void reset_scanner() {
     digits[sizeof digits - 2] = '1';
     digits_from = sizeof digits - 2;
     s_cislo_radky.assign("1");
+    piece_len = 0;
 }
 
 } // namespace reader

@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
 namespace {
 
 TEST(TextHelpers, OneBasedSubstringAndSearch) {
@@ -74,6 +78,50 @@ TEST(Cp1250, CzechLettersBecomeSingleBytes) {
     // Bytes that are not UTF-8 are already Windows-1250 and pass unchanged.
     EXPECT_EQ(util::utf8_to_cp1250("\xE1x", out, sizeof out), 2u);
     EXPECT_EQ(std::string(out, 2), "\xE1x");
+}
+
+} // namespace
+
+namespace {
+
+// The fast conversion must give exactly the library's result for every text the field rules accept.
+TEST(NumberParsing, FastConversionAgreesWithTheLibrary) {
+    std::uint64_t state = 88172645463325252ull;
+    auto next = [&] {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return state;
+    };
+    const char alphabet[] = "0123456789";
+    for (int round = 0; round < 200000; ++round) {
+        char text[40];
+        int n = 0;
+        const auto r = next();
+        if (r % 5 == 0)
+            text[n++] = '-';
+        else if (r % 7 == 0)
+            text[n++] = '+';
+        const int len = static_cast<int>(next() % 20);
+        const int point = static_cast<int>(next() % (len + 2)) - 1;
+        for (int i = 0; i < len; ++i) {
+            if (i == point)
+                text[n++] = '.';
+            text[n++] = alphabet[next() % 10];
+        }
+        text[n] = '\0';
+        double fast = 0;
+        ASSERT_EQ(util::StrToDbl(fast, text, 'R'), 0) << text;
+        const double library = std::atof(text);
+        ASSERT_EQ(std::memcmp(&fast, &library, sizeof fast), 0) << text << " " << fast << " " << library;
+    }
+    for (const char* t : {"-0", "-", "+", ".", "-.", "0.0000000000000000000001", "-.5", "5.", "999999999999999",
+                          "9999999999999999", "123456789012345678901234567890", "0000000000000000000001"}) {
+        double fast = 0;
+        ASSERT_EQ(util::StrToDbl(fast, t, 'R'), 0) << t;
+        const double library = std::atof(t);
+        EXPECT_EQ(std::memcmp(&fast, &library, sizeof fast), 0) << t;
+    }
 }
 
 } // namespace

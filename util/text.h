@@ -35,6 +35,12 @@ class Text {
         len_ += n;
         buf_[len_] = '\0';
     }
+    // For a text known to hold no NUL byte (digits, say): the same as assign, without looking for one.
+    void assign_digits(std::string_view v) {
+        len_ = v.size() < N ? v.size() : N;
+        std::memcpy(buf_, v.data(), len_);
+        buf_[len_] = '\0';
+    }
     void clear() {
         len_ = 0;
         buf_[0] = '\0';
