@@ -400,6 +400,27 @@ int konec_vstupu() {
     return 0;
 }
 
+int run_in_memory(std::string_view document, char format, std::string* report) {
+    const bool was_quiet = quiet;
+    reset_state();
+    quiet = true;
+    int status = 0;
+    try {
+        s_vstup.assign("memory.xml");
+        report::sw_err = format;
+        errsoub.open_memory(report);
+        reader::open_input_memory(document);
+        make_datetime();
+        report::pis_zahlavi();
+        status = main_loop();
+    } catch (const Fatal& f) {
+        status = f.status;
+    }
+    close_everything();
+    quiet = was_quiet;
+    return status;
+}
+
 int run(int argc, const char* const* argv) {
 #ifdef SIGPIPE
     // A closed console (or a pipe closed by its reader) must not end the run before the report is complete.

@@ -5,12 +5,18 @@
 #include "util/text.h"
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace validator {
 
 // The whole run. Returns the exit status: 0 after a complete run, 1 after the help, 13 after a fatal
 // error. Every piece of run state is reset at its start, so it can run many times in one process.
 int run(int argc, const char* const* argv);
+
+// Runs the validator on a document held in memory, the report collected in `report` in the format 'H', 'C',
+// 'T' or 'X', without the console, the echo file or any other file. The fuzzer and tests use it.
+int run_in_memory(std::string_view document, char format, std::string* report);
 
 // Restores every subsystem's run state to its start values (run() does it first).
 void reset_state();
