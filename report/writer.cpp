@@ -27,6 +27,41 @@ util::OutFile& out() { return validator::errsoub; }
 void put(std::string_view s) { out().raw(s); }
 void eol() { out().raw("\r\n"); }
 
+// A cell of the HTML and XML reports: '<' and '>' are written as character references, so that no value
+// read from a document can inject markup into a report a clerk opens in a browser, and the XML report stays
+// well-formed. '&' is left alone: values are XML text whose entities must keep rendering as they are.
+void put_markup_cell(std::string_view s) {
+    std::size_t from = 0;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] != '<' && s[i] != '>')
+            continue;
+        put(s.substr(from, i - from));
+        put(s[i] == '<' ? "&lt;" : "&gt;");
+        from = i + 1;
+    }
+    put(s.substr(from));
+}
+
+// A cell of the CSV report: one holding ';', '"' or a line end is quoted, inner '"' doubled, so that it
+// stays one cell (the usual rule, which Excel reads). Every other cell is written as it is.
+void put_csv_cell(std::string_view s) {
+    if (s.find_first_of(";\"\r\n") == std::string_view::npos) {
+        put(s);
+        return;
+    }
+    put("\"");
+    std::size_t from = 0;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] != '"')
+            continue;
+        put(s.substr(from, i + 1 - from));
+        put("\"");
+        from = i + 1;
+    }
+    put(s.substr(from));
+    put("\"");
+}
+
 // TXT columns: right-aligned in at least `width` places, never cut.
 void put_right(std::string_view s, std::size_t width) {
     static constexpr char kBlanks[] = "                                ";
@@ -42,21 +77,21 @@ struct Row {
 void write_html(const Row& r) {
     const bool bold = !r.code.empty() && r.code[0] == 'E';
     put("<tr>\r\n<td>&nbsp;");
-    put(r.line);
+    put_markup_cell(r.line);
     put(bold ? "</td>\r\n<td><b>&nbsp;" : "</td>\r\n<td>&nbsp;");
-    put(r.code);
+    put_markup_cell(r.code);
     put(bold ? "</b></td>\r\n<td>&nbsp;" : "</td>\r\n<td>&nbsp;");
-    put(r.employer);
+    put_markup_cell(r.employer);
     put("</td>\r\n<td>&nbsp;");
-    put(r.employee);
+    put_markup_cell(r.employee);
     put("</td>\r\n<td>&nbsp;");
-    put(r.element);
+    put_markup_cell(r.element);
     put("</td>\r\n<td>&nbsp;");
-    put(r.value);
+    put_markup_cell(r.value);
     put("</td>\r\n<td>&nbsp;");
-    put(r.expected);
+    put_markup_cell(r.expected);
     put("</td>\r\n<td>&nbsp;");
-    put(r.description);
+    put_markup_cell(r.description);
     put("</td>\r\n");
 }
 
@@ -66,7 +101,7 @@ void write_csv(const Row& r) {
     for (int i = 0; i < 8; ++i) {
         if (i > 0)
             put(";");
-        put(cells[i]);
+        put_csv_cell(cells[i]);
     }
     eol();
 }
@@ -93,21 +128,21 @@ void write_txt(const Row& r) {
 
 void write_xml(const Row& r) {
     put("<Chyba>\r\n<Radek>");
-    put(r.line);
+    put_markup_cell(r.line);
     put("</Radek>\r\n<KodChyby>");
-    put(r.code);
+    put_markup_cell(r.code);
     put("</KodChyby>\r\n<Zamestnavatel>");
-    put(r.employer);
+    put_markup_cell(r.employer);
     put("</Zamestnavatel>\r\n<Zamestnanec>");
-    put(r.employee);
+    put_markup_cell(r.employee);
     put("</Zamestnanec>\r\n<Prvek>");
-    put(r.element);
+    put_markup_cell(r.element);
     put("</Prvek>\r\n<Hodnota>");
-    put(r.value);
+    put_markup_cell(r.value);
     put("</Hodnota>\r\n<DelkaHodn>");
-    put(r.expected);
+    put_markup_cell(r.expected);
     put("</DelkaHodn>\r\n<Popis>");
-    put(r.description);
+    put_markup_cell(r.description);
     put("</Popis>\r\n</Chyba>\r\n");
 }
 
@@ -177,7 +212,7 @@ void pis_zahlavi() {
         put(validator::s_datetime);
         text("</DatumCas>\n");
         text("<Soubor>");
-        put(file);
+        put_markup_cell(file);
         text("</Soubor>\n");
         break;
     default:
@@ -189,7 +224,7 @@ void pis_zahlavi() {
         text("<th width=15%> Datum a čas:  </th><th width=20%> ");
         put(validator::s_datetime);
         text(" </th><th width=12%> Soubor:  </th><th width=38%> ");
-        put(file);
+        put_markup_cell(file);
         text(" </th><th width=15%>&nbsp");
         text(kVersion);
         text(" </th>\n");
@@ -227,11 +262,11 @@ void zpracuj_KONp() {
                 continue;
             const bool bold = kCatalogue[i].code[0] == 'E';
             put(bold ? "<tr>\r\n<td><b>&nbsp;" : "<tr>\r\n<td>&nbsp;");
-            put(kCatalogue[i].code);
+            put_markup_cell(kCatalogue[i].code);
             put(bold ? "</b></td>\r\n<td>&nbsp;" : "</td>\r\n<td>&nbsp;");
             out().printf("%d", EtabNum[i]);
             put("</td>\r\n<td>&nbsp;");
-            put(EtabTxt(i));
+            put_markup_cell(EtabTxt(i));
             put("</td>\r\n");
         }
     }

@@ -37,7 +37,8 @@ std::vector<std::string> expected_reports() {
 
 // A CSV report row carries its code in the second column: "line;CODE;...".
 bool shown(const std::vector<std::string>& reports, std::string_view code) {
-    const std::string needle = ";" + std::string(code) + ";";
+    std::string needle(1, ';');
+    needle.append(code).push_back(';');
     for (const auto& r : reports)
         if (r.find(needle) != std::string::npos)
             return true;

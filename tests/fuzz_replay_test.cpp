@@ -8,6 +8,23 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Every cell of an HTML report stands on a line of its own; whatever a document holds, no cell may carry
+// a raw '<' or '>' into the page.
+void expect_no_markup_in_cells(const std::string& html, const fs::path& doc) {
+    std::size_t p = 0;
+    while ((p = html.find("\r\n<td>", p)) != std::string::npos) {
+        p += 2;
+        std::string_view line(html.data() + p, html.find("\r\n", p) - p);
+        line.remove_prefix(4);
+        if (line.substr(0, 3) == "<b>")
+            line.remove_prefix(3);
+        line.remove_suffix(5);
+        if (line.size() >= 4 && line.substr(line.size() - 4) == "</b>")
+            line.remove_suffix(4);
+        ASSERT_EQ(line.find_first_of("<>"), std::string_view::npos) << doc << ": " << line;
+    }
+}
+
 TEST(FuzzCorpus, EveryDocumentGivesACompleteReport) {
     const fs::path dir = testing_support::source_dir() / "tests" / "fuzz" / "corpus";
     ASSERT_TRUE(fs::exists(dir));
@@ -25,6 +42,8 @@ TEST(FuzzCorpus, EveryDocumentGivesACompleteReport) {
                         report.compare(report.size() - std::string_view(last).size(), std::string::npos, last) == 0)
                 << e.path() << " " << format;
             EXPECT_NE(report.find("Celkem"), std::string::npos) << e.path() << " " << format;
+            if (format == 'H')
+                expect_no_markup_in_cells(report, e.path());
         }
     }
     EXPECT_GT(documents, 10);

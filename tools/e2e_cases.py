@@ -372,6 +372,16 @@ def coverage_cases():
                 "to 101); a budget of 3000 against salaries of 1000 from the budget (WL061, 1600 - 2400)."))
 
 
+def safety_cases():
+    # Markup in names, tag rests and end tags reaches report cells only as character references; cells
+    # holding ';' or '"' are quoted in CSV.
+    doc = document(employer([employee()], over={"AA0113": "1;2"}), comment="Markup and separators in report cells.",
+                   header_over={"predkladatel": '"Ministerstvo" vnitra'})
+    doc = doc.replace("<AA0116>", '<<img src=x onerror=alert(1)>x</<img>\r\n    <AA0116>')
+    doc = doc.replace("<AA0131>40</AA0131>", '<AA0131 on="<b>">40</AA0131><script>alert(1)</script>')
+    write("safety/markup", doc)
+
+
 if __name__ == "__main__":
     structure_cases()
     field_cases()
@@ -380,3 +390,4 @@ if __name__ == "__main__":
     pay_cases()
     totals_cases()
     coverage_cases()
+    safety_cases()
