@@ -23,9 +23,16 @@ using Values = std::vector<std::pair<int, double>>;
 
 // The row a finding gives (description cut off); consistency rows stand on the line of a field, and
 // every field of the block stands on line 100 + its row.
+// A CSV cell: the lists of fields and values of some rules hold ';' and are quoted.
+std::string cell(const char* text) {
+    const std::string t = text;
+    return t.find(';') == std::string::npos ? t : '"' + t + '"';
+}
+
 std::string row(const std::string& line, const char* code, const char* elem, const char* value,
                 const char* expected) {
-    return testing_support::cp(line + ";" + code + ";12345678;007;" + elem + ";" + value + ";" + expected);
+    return testing_support::cp(line + ";" + code + ";12345678;007;" + cell(elem) + ";" + cell(value) + ";" +
+                               expected);
 }
 std::string row_at(int f, const char* code, const char* elem, const char* value, const char* expected) {
     return row(std::to_string(100 + f), code, elem, value, expected);
