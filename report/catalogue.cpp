@@ -2,6 +2,8 @@
 
 #include "util/cp1250.h"
 
+#include <cstdint>
+
 namespace report {
 
 // Rows in catalogue order. The order matters: a code is looked up from the first row on and the first
@@ -219,16 +221,60 @@ void convert_once() {
     converted_ready = true;
 }
 
-// Codes are five characters; a switch on the packed characters would work too, but the catalogue is
-// searched only once per written finding and a linear scan of 180 short compares is cheap next to the
-// row it precedes.
+// Every written finding looks its code up, and a report of a faulty file has millions of them: the codes
+// are packed into integers and kept sorted, with the first row of each code, for a binary search.
+std::uint64_t pack(std::string_view code) {
+    std::uint64_t key = code.size();
+    for (const char c : code.substr(0, 7))
+        key = key << 8 | static_cast<unsigned char>(c);
+    return key;
+}
+
+struct Index {
+    std::uint64_t key[kRowCount];
+    int row[kRowCount];
+    int size = 0;
+};
+
+const Index& code_index() {
+    static const Index index = [] {
+        Index ix;
+        for (int i = 0; i < kEndRow; ++i) {
+            const std::uint64_t k = pack(kCatalogue[i].code);
+            int at = 0;
+            while (at < ix.size && ix.key[at] < k)
+                ++at;
+            if (at < ix.size && ix.key[at] == k)
+                continue; // a later row with the same code is never used
+            for (int j = ix.size; j > at; --j) {
+                ix.key[j] = ix.key[j - 1];
+                ix.row[j] = ix.row[j - 1];
+            }
+            ix.key[at] = k;
+            ix.row[at] = i;
+            ++ix.size;
+        }
+        return ix;
+    }();
+    return index;
+}
+
 } // namespace
 
 int find_code(std::string_view code) {
-    for (int i = 0; i < kEndRow; ++i)
-        if (kCatalogue[i].code == code)
-            return i;
-    return kEndRow;
+    if (code.size() > 7)
+        return kEndRow;
+    const Index& ix = code_index();
+    const std::uint64_t k = pack(code);
+    int lo = 0, hi = ix.size;
+    while (lo < hi) {
+        const int mid = (lo + hi) / 2;
+        if (ix.key[mid] < k)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo < ix.size && ix.key[lo] == k ? ix.row[lo] : kEndRow;
 }
 
 std::string_view EtabTxt(int row) {

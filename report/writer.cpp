@@ -31,6 +31,13 @@ void eol() { out().raw("\r\n"); }
 // read from a document can inject markup into a report a clerk opens in a browser, and the XML report stays
 // well-formed. '&' is left alone: values are XML text whose entities must keep rendering as they are.
 void put_markup_cell(std::string_view s) {
+    bool plain = true;
+    for (const char c : s)
+        plain &= c != '<' && c != '>';
+    if (plain) {
+        put(s);
+        return;
+    }
     std::size_t from = 0;
     for (std::size_t i = 0; i < s.size(); ++i) {
         if (s[i] != '<' && s[i] != '>')
@@ -45,7 +52,10 @@ void put_markup_cell(std::string_view s) {
 // A cell of the CSV report: one holding ';', '"' or a line end is quoted, inner '"' doubled, so that it
 // stays one cell (the usual rule, which Excel reads). Every other cell is written as it is.
 void put_csv_cell(std::string_view s) {
-    if (s.find_first_of(";\"\r\n") == std::string_view::npos) {
+    bool plain = true;
+    for (const char c : s)
+        plain &= c != ';' && c != '"' && c != '\r' && c != '\n';
+    if (plain) {
         put(s);
         return;
     }

@@ -1,0 +1,84 @@
+// Micro benchmarks of the hot paths, so that a regression shows in isolation: the tag scanner, the field
+// lookup, number parsing and the report row writer.
+#include "checks/fields.h"
+#include "reader/handlers.h"
+#include "reader/scanner.h"
+#include "report/writer.h"
+#include "util/number.h"
+#include "validator/run.h"
+
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+namespace {
+
+// One employee block's worth of field lines, as a document writes them.
+std::string employee_lines(int copies) {
+    std::string s;
+    for (int i = 0; i < copies; ++i)
+        for (const char* f : {"AA0131", "AA0132", "AA0138", "AA0144", "AA0218", "AA0013"})
+            s += std::string("      <") + f + ">12345</" + f + ">\r\n";
+    return s;
+}
+
+void Scanner(benchmark::State& state) {
+    const std::string doc = employee_lines(20000);
+    char buf[302];
+    for (auto _ : state) {
+        validator::reset_state();
+        validator::quiet = true;
+        reader::open_input_memory(doc);
+        // Reads element, content and end tag until the last piece of the document.
+        for (std::size_t fields = 0; fields < 120000; ++fields) {
+            reader::dej_element(buf);
+            reader::dej_zbytek_elementu(buf, 'A');
+            reader::dej_obsah(buf);
+            reader::dej_element(buf);
+        }
+        benchmark::DoNotOptimize(buf);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * doc.size()));
+}
+BENCHMARK(Scanner);
+
+void FieldLookup(benchmark::State& state) {
+    const char* names[] = {"AA0126", "AA0131", "AA0690", "AA9999", "AA0144", "rok", "zamestnanec", "AA0218"};
+    for (auto _ : state)
+        for (const char* n : names)
+            benchmark::DoNotOptimize(checks::find_nec(n));
+    state.SetItemsProcessed(state.iterations() * 8);
+}
+BENCHMARK(FieldLookup);
+
+void NumberParsing(benchmark::State& state) {
+    const char* texts[] = {"40", "1248.5", "-99999", "114860", "0.4959", "181", "12a", "999999999999"};
+    double v = 0;
+    for (auto _ : state)
+        for (const char* t : texts)
+            benchmark::DoNotOptimize(util::StrToDbl(v, t, 'R'));
+    state.SetItemsProcessed(state.iterations() * 8);
+}
+BENCHMARK(NumberParsing);
+
+void ReportRow(benchmark::State& state) {
+    std::string sink;
+    const char format = static_cast<char>(state.range(0));
+    validator::reset_state();
+    report::sw_err = format;
+    validator::errsoub.open_memory(&sink);
+    reader::telicokod.assign("12345679");
+    reader::identnec.assign("1001");
+    for (auto _ : state) {
+        report::zpracuj_chybu("1234567", "EL005", "AA0131", "40.5", "?");
+        if (sink.size() > (1 << 24))
+            sink.clear();
+    }
+    validator::errsoub.close();
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(ReportRow)->Arg('H')->Arg('C')->Arg('T')->Arg('X');
+
+} // namespace
+
+BENCHMARK_MAIN();
