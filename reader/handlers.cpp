@@ -37,7 +37,9 @@ constexpr std::size_t kElemMax = 51;
 constexpr std::string_view kRootLine =
     "<ZPV verze=\"1.6\" xmlns=\"http://www.example.cz/schemas/2004/ZPV/1.6/\"> \n";
 
-bool echo_on() { return validator::sw_vystup == 'A'; }
+bool echo_on() {
+    return validator::sw_vystup == 'A';
+}
 
 // Lengths of the texts in akt_elem, akt_obsah and buf_element; the scanner hands them over with each piece,
 // so no text of the walk is measured twice.
@@ -45,10 +47,18 @@ std::size_t elem_len = 0;
 std::size_t obsah_len = 0;
 std::size_t end_len = 0;
 
-std::string_view elem() { return {akt_elem, elem_len}; }
-std::string_view obsah() { return {akt_obsah, obsah_len}; }
-std::string_view tag() { return {buf_element, static_cast<std::size_t>(piece_len)}; }
-std::string_view end_tag() { return {buf_element, end_len}; }
+std::string_view elem() {
+    return {akt_elem, elem_len};
+}
+std::string_view obsah() {
+    return {akt_obsah, obsah_len};
+}
+std::string_view tag() {
+    return {buf_element, static_cast<std::size_t>(piece_len)};
+}
+std::string_view end_tag() {
+    return {buf_element, end_len};
+}
 
 void echo_tag(std::string_view name) {
     if (!echo_on())

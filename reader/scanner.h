@@ -10,10 +10,10 @@ namespace reader {
 // Every piece is cut after this many characters; a buffer needs room for them and a terminator.
 inline constexpr int kPiece = 301;
 
-extern char je_OTVZAV; // 'A' when the '<' of the next tag has been consumed
-extern char je_ZAVZAV; // 'A' when the '>' of the current tag has been consumed
-extern std::int64_t cislo_radky;       // current input line, from 1
-extern util::Text<20> s_cislo_radky;   // the same as decimal text
+extern char je_OTVZAV;               // 'A' when the '<' of the next tag has been consumed
+extern char je_ZAVZAV;               // 'A' when the '>' of the current tag has been consumed
+extern std::int64_t cislo_radky;     // current input line, from 1
+extern util::Text<20> s_cislo_radky; // the same as decimal text
 
 // Length of the text the last dej_element, dej_zbytek_elementu or dej_obsah left in its buffer: the bytes
 // before the first NUL, so that callers need not measure the text again.

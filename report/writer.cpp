@@ -20,12 +20,18 @@ namespace {
 
 constexpr const char* kVersion = "VALIX_v0.96";
 
-util::OutFile& out() { return validator::errsoub; }
+util::OutFile& out() {
+    return validator::errsoub;
+}
 
 // A finding row is built from pieces written straight into the report's buffer: no format string is
 // parsed and nothing is copied twice, which matters for reports with millions of rows.
-void put(std::string_view s) { out().raw(s); }
-void eol() { out().raw("\r\n"); }
+void put(std::string_view s) {
+    out().raw(s);
+}
+void eol() {
+    out().raw("\r\n");
+}
 
 // A cell of the HTML and XML reports: '<' and '>' are written as character references, so that no value
 // read from a document can inject markup into a report a clerk opens in a browser, and the XML report stays

@@ -64,7 +64,8 @@ TEST(CommandLine, ArgumentsOfSixtyCharactersAreTheLimit) {
     EXPECT_EQ(s.run({sixty + ".xml", "out.csv"}), 0);
     const Console c = run_loud(s, {sixty + "b.xml", "out2.csv"});
     EXPECT_EQ(c.status, 13);
-    EXPECT_NE(c.out.find(cp(" Délka parametru vetsi nez 60  " + sixty + "b.xml\n Program ukoncen\n")), std::string::npos);
+    EXPECT_NE(c.out.find(cp(" Délka parametru vetsi nez 60  " + sixty + "b.xml\n Program ukoncen\n")),
+              std::string::npos);
     EXPECT_FALSE(fs::exists(s / "out2.csv"));
 }
 
@@ -73,9 +74,9 @@ TEST(CommandLine, ReportFormatFollowsTheFirstDotOfTheName) {
     spit(s / "in.xml", kDoc);
     fs::create_directory(s / "old.dir");
     const std::pair<std::string, std::string> cases[] = {
-        {"out.TXT", " Datum a "},  {"out.Csv", "Radek;Chyba;"}, {"out.XML", "<?xml version = "},
-        {"out.htm", "<html>"},     {"out.HTML", "<html>"},      {"out", "<html>"},
-        {"out.doc", "<html>"},     {"old.dir/out.csv", "<html>"}};
+        {"out.TXT", " Datum a "}, {"out.Csv", "Radek;Chyba;"},  {"out.XML", "<?xml version = "},
+        {"out.htm", "<html>"},    {"out.HTML", "<html>"},       {"out", "<html>"},
+        {"out.doc", "<html>"},    {"old.dir/out.csv", "<html>"}};
     for (const auto& [name, start] : cases) {
         ASSERT_EQ(s.run({"in.xml", name}), 0) << name;
         EXPECT_EQ(slurp(s / name).substr(0, start.size()), start) << name;
@@ -174,8 +175,9 @@ TEST(Run, ConsoleTotals) {
     spit(s / "in.xml", kDoc);
     const Console c = run_loud(s, {"in.xml", "out.csv"});
     EXPECT_EQ(c.status, 0);
-    EXPECT_NE(c.out.find(std::string(77, ' ') + "\rCelkem chyb vahy E:       8\n\nCelkem chyb vahy W:       0\n"
-                                                "\nProgram ukoncen normalne\n"),
+    EXPECT_NE(c.out.find(std::string(77, ' ') +
+                         "\rCelkem chyb vahy E:       8\n\nCelkem chyb vahy W:       0\n"
+                         "\nProgram ukoncen normalne\n"),
               std::string::npos);
 }
 

@@ -19,7 +19,9 @@ namespace fs = std::filesystem;
 using testing_support::Scratch;
 using testing_support::slurp;
 
-fs::path data_dir() { return testing_support::source_dir() / "tests" / "data"; }
+fs::path data_dir() {
+    return testing_support::source_dir() / "tests" / "data";
+}
 
 std::vector<std::string> cases() {
     std::vector<std::string> out;
@@ -75,15 +77,15 @@ TEST_P(Documents, ReportsMatchByteForByte) {
         ::tzset();
         validator::quiet = true;
         const int status = validator::run(static_cast<int>(argv.size()), argv.data());
-        const int expected_status =
-            fs::exists(dir / "status") ? std::stoi(slurp(dir / "status")) : 0;
+        const int expected_status = fs::exists(dir / "status") ? std::stoi(slurp(dir / "status")) : 0;
         EXPECT_EQ(status, expected_status) << ext;
 
         const fs::path expected = dir / (std::string("expected.") + ext);
         if (bless) {
             fs::copy_file(scratch / report, expected, fs::copy_options::overwrite_existing);
             if (echo)
-                fs::copy_file(scratch / "echo.xml", dir / "expected-echo.xml", fs::copy_options::overwrite_existing);
+                fs::copy_file(scratch / "echo.xml", dir / "expected-echo.xml",
+                              fs::copy_options::overwrite_existing);
             continue;
         }
         EXPECT_EQ(slurp(scratch / report), slurp(expected)) << GetParam() << " report." << ext;

@@ -38,8 +38,9 @@ TEST(FuzzCorpus, EveryDocumentGivesACompleteReport) {
             std::string report;
             ASSERT_EQ(validator::run_in_memory(doc, format, &report), 0) << e.path();
             const char* last = format == 'H' ? "</html>\r\n" : format == 'X' ? "</ZPV_chyby>\r\n" : "\r\n";
-            ASSERT_TRUE(report.size() >= std::string_view(last).size() &&
-                        report.compare(report.size() - std::string_view(last).size(), std::string::npos, last) == 0)
+            ASSERT_TRUE(
+                report.size() >= std::string_view(last).size() &&
+                report.compare(report.size() - std::string_view(last).size(), std::string::npos, last) == 0)
                 << e.path() << " " << format;
             EXPECT_NE(report.find("Celkem"), std::string::npos) << e.path() << " " << format;
             if (format == 'H')

@@ -37,8 +37,9 @@ std::string with_id(std::string employee, int id) {
 }
 
 bool complete_csv(const std::string& report) {
-    return report.rfind("Radek;Chyba;", 0) == 0 && report.find("\r\nCelkem chyb vahy W:;") != std::string::npos &&
-           report.size() > 2 && report.substr(report.size() - 2) == "\r\n";
+    return report.rfind("Radek;Chyba;", 0) == 0 &&
+           report.find("\r\nCelkem chyb vahy W:;") != std::string::npos && report.size() > 2 &&
+           report.substr(report.size() - 2) == "\r\n";
 }
 
 std::string run_csv(std::string_view doc, int* status = nullptr) {
@@ -71,7 +72,10 @@ TEST(HostileInput, DocumentCutAtEveryByteGivesACompleteReport) {
 TEST(HostileInput, NulBytesEndTheTextTheyStandIn) {
     std::string doc = complete_document();
     doc.replace(doc.find("<autor>Jan"), 10, std::string("<autor>J\0an", 11));
-    doc.replace(doc.find("<AA0231>1970"), 12, std::string("<AA0231>19\0""70", 13));
+    doc.replace(doc.find("<AA0231>1970"), 12,
+                std::string("<AA0231>19\0"
+                            "70",
+                            13));
     doc.insert(doc.find("<AA0131>"), std::string("<AA99\0X>1</AA99\0X>", 19));
     const std::string report = run_csv(doc);
     ASSERT_TRUE(complete_csv(report));
@@ -227,7 +231,8 @@ TEST(HostileInputSlow, ThreeGigabyteDocument) {
     EXPECT_NE(report.find("\r\n" + std::to_string(last_aa0019) + ";EL074;"), std::string::npos)
         << "line " << last_aa0019;
     EXPECT_GT(last_aa0019, 9999999);
-    EXPECT_LT(rss_after - rss_before, 16 * 1024) << "peak memory grew by " << (rss_after - rss_before) << " kB";
+    EXPECT_LT(rss_after - rss_before, 16 * 1024)
+        << "peak memory grew by " << (rss_after - rss_before) << " kB";
 }
 
 } // namespace

@@ -24,7 +24,9 @@ Capture::Capture(char format) {
     validator::errsoub.open_memory(&bytes_);
 }
 
-Capture::~Capture() { validator::errsoub.close(); }
+Capture::~Capture() {
+    validator::errsoub.close();
+}
 
 std::string Capture::text() {
     validator::errsoub.flush();

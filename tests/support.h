@@ -24,8 +24,8 @@ class Capture {
   public:
     explicit Capture(char format = 'C');
     ~Capture();
-    std::string text();               // the report bytes so far
-    std::vector<std::string> rows();  // the report's lines, without their CR LF
+    std::string text();              // the report bytes so far
+    std::vector<std::string> rows(); // the report's lines, without their CR LF
 
   private:
     std::string bytes_;
@@ -54,6 +54,8 @@ class Scratch {
     std::filesystem::path old_;
 };
 
-inline std::filesystem::path source_dir() { return VALIX_SOURCE_DIR; }
+inline std::filesystem::path source_dir() {
+    return VALIX_SOURCE_DIR;
+}
 
 } // namespace testing_support

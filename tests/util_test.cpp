@@ -74,7 +74,8 @@ TEST(CompanyNumber, CheckDigit) {
 TEST(Cp1250, CzechLettersBecomeSingleBytes) {
     char out[32];
     const std::size_t n = util::utf8_to_cp1250("Řádek ýčŠ€", out, sizeof out);
-    EXPECT_EQ(std::string(out, n), "\xD8\xE1" "dek \xFD\xE8\x8A\x80");
+    EXPECT_EQ(std::string(out, n), "\xD8\xE1"
+                                   "dek \xFD\xE8\x8A\x80");
     // Bytes that are not UTF-8 are already Windows-1250 and pass unchanged.
     EXPECT_EQ(util::utf8_to_cp1250("\xE1x", out, sizeof out), 2u);
     EXPECT_EQ(std::string(out, 2), "\xE1x");
@@ -115,8 +116,9 @@ TEST(NumberParsing, FastConversionAgreesWithTheLibrary) {
         const double library = std::atof(text);
         ASSERT_EQ(std::memcmp(&fast, &library, sizeof fast), 0) << text << " " << fast << " " << library;
     }
-    for (const char* t : {"-0", "-", "+", ".", "-.", "0.0000000000000000000001", "-.5", "5.", "999999999999999",
-                          "9999999999999999", "123456789012345678901234567890", "0000000000000000000001"}) {
+    for (const char* t :
+         {"-0", "-", "+", ".", "-.", "0.0000000000000000000001", "-.5", "5.", "999999999999999",
+          "9999999999999999", "123456789012345678901234567890", "0000000000000000000001"}) {
         double fast = 0;
         ASSERT_EQ(util::StrToDbl(fast, t, 'R'), 0) << t;
         const double library = std::atof(t);

@@ -6,7 +6,9 @@
 
 namespace util {
 
-double jezdifdbl(double a, double b) { return b > a ? b - a : a - b; }
+double jezdifdbl(double a, double b) {
+    return b > a ? b - a : a - b;
+}
 
 int StrToDbl(double& result, std::string_view text, char type) {
     const int points_allowed = type == 'R' ? 1 : 0;
@@ -32,8 +34,9 @@ int StrToDbl(double& result, std::string_view text, char type) {
     // Fast path: with at most 15 significant digits and 22 decimals, both the digits and the power of ten
     // are exact doubles, and one correctly rounded division gives exactly what the library's conversion
     // gives. Longer texts (rare) go to the library.
-    static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     {
         std::size_t i = 0;
         bool negative = false;

@@ -28,13 +28,12 @@ class OutFile {
     bool failed() const { return failed_; } // some write or the close failed since open()
     void clear_failure() { failed_ = false; }
 
-    void text(std::string_view s);                          // "\n" becomes CR LF
+    void text(std::string_view s); // "\n" becomes CR LF
     void printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
-    void raw(std::string_view s);                           // bytes as they are
-    void flush();                                           // hands the buffer to the file
+    void raw(std::string_view s); // bytes as they are
+    void flush();                 // hands the buffer to the file
 
   private:
-
     std::FILE* file_ = nullptr;
     std::string* sink_ = nullptr;
     bool failed_ = false;

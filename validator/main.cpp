@@ -1,3 +1,5 @@
 #include "validator/run.h"
 
-int main(int argc, char** argv) { return validator::run(argc, argv); }
+int main(int argc, char** argv) {
+    return validator::run(argc, argv);
+}

@@ -30,12 +30,12 @@ struct Fatal {
     int status = 13;
 };
 
-extern util::Text<60> s_vstup;  // input file name (the list entry being read in list mode)
-extern util::Text<60> s_chyby;  // report file name
-extern util::Text<60> s_vystup; // echo file name; "..." means none
+extern util::Text<60> s_vstup;   // input file name (the list entry being read in list mode)
+extern util::Text<60> s_chyby;   // report file name
+extern util::Text<60> s_vystup;  // echo file name; "..." means none
 extern util::Text<100> s_vstsez; // list file name
-extern char sw_vystup;          // 'A' when an echo file is open
-extern char sw_muf;             // 'A' when the input is a list of files
+extern char sw_vystup;           // 'A' when an echo file is open
+extern char sw_muf;              // 'A' when the input is a list of files
 extern char s_datetime[21];
 
 extern util::OutFile errsoub; // the report

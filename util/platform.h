@@ -1,0 +1,38 @@
+// What differs between POSIX systems and Windows, kept in one place: the identity of a file, whether an
+// open file is a directory, the local time, and a console whose reader has gone away.
+//
+// Everything else the program does (fopen in binary mode, fread, fwrite, printf to the console) is the
+// same on both, so these four are all that the rest of the code must not call directly.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+
+namespace util {
+
+// The identity of an existing file: two names of one file (a relative and an absolute path, a hard link)
+// give the same identity. POSIX: device and inode; Windows: volume serial number and file index.
+struct FileId {
+    bool exists = false;
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+    bool same(const FileId& o) const {
+        return exists && o.exists && volume == o.volume && index == o.index && index != 0;
+    }
+};
+
+// The identity of the file `name`; `exists` is false when there is no such file or it cannot be examined.
+FileId file_id(const char* name);
+
+// True when the open file is a directory, or cannot be examined at all: either way it is no document.
+bool is_directory(std::FILE* f);
+
+// Breaks `t` down into the local date and time; false when the system cannot (the fields are then zero).
+bool local_time(std::time_t t, std::tm& out);
+
+// Writing to a console pipe whose reader has gone must not end the run before the report is complete.
+// POSIX kills the process with SIGPIPE unless it is ignored; Windows only fails the write.
+void ignore_broken_pipe();
+
+} // namespace util
