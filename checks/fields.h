@@ -39,7 +39,7 @@ enum : int {
     kEnd
 };
 // clang-format on
-}
+} // namespace nec
 
 // The tables, each followed by its end row ("KoNeCP", "KoNeCT", "KoNeCN").
 extern const FieldRule Ptab[pre::kEnd + 1];

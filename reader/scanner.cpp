@@ -1,11 +1,11 @@
 #include "reader/scanner.h"
 
+#include "util/platform.h"
 #include "validator/run.h"
 
 #include <array>
 #include <cstdio>
 #include <cstring>
-#include <sys/stat.h>
 
 namespace reader {
 
@@ -343,8 +343,7 @@ bool open_input(const char* name) {
     std::FILE* f = std::fopen(name, "rb");
     if (f == nullptr)
         return false;
-    struct stat st;
-    if (::fstat(::fileno(f), &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (util::is_directory(f)) {
         std::fclose(f);
         return false;
     }

@@ -8,15 +8,14 @@
 #include "report/catalogue.h"
 #include "report/writer.h"
 #include "util/cp1250.h"
+#include "util/platform.h"
 
 #include <cctype>
-#include <csignal>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <sys/stat.h>
 
 namespace validator {
 
@@ -70,11 +69,6 @@ void pis_napovedu() {
     throw Fatal{};
 }
 
-bool is_directory(std::FILE* f) {
-    struct stat st;
-    return ::fstat(::fileno(f), &st) != 0 || S_ISDIR(st.st_mode);
-}
-
 // Reads the next whitespace-delimited word of the list file into s_vstup. A word too long for a file
 // name is refused rather than cut into the name of some other file.
 bool next_list_word() {
@@ -120,8 +114,7 @@ void make_datetime() {
     if (const char* e = std::getenv("SOURCE_DATE_EPOCH"); e != nullptr && *e != '\0')
         t = static_cast<std::time_t>(std::strtoll(e, nullptr, 10));
     std::tm tm{};
-    if (::localtime_r(&t, &tm) == nullptr)
-        tm = std::tm{};
+    util::local_time(t, tm);
     char stamp[64];
     std::snprintf(stamp, sizeof stamp, "%02d/%02d/20%02d  %02d:%02d:%02d", tm.tm_mday, tm.tm_mon + 1,
                   tm.tm_year % 100, tm.tm_hour, tm.tm_min, tm.tm_sec);
@@ -185,31 +178,16 @@ char report_format() {
     return 'H';
 }
 
-// Identity of an existing file (device and inode), so that two spellings of one file compare equal.
-struct FileId {
-    bool exists = false;
-    dev_t dev = 0;
-    ino_t ino = 0;
-    bool same(const FileId& o) const { return exists && o.exists && dev == o.dev && ino == o.ino && ino != 0; }
-};
-
-FileId file_id(const char* name) {
-    struct stat st;
-    if (::stat(name, &st) != 0)
-        return {};
-    return {true, st.st_dev, st.st_ino};
-}
-
 // The report and the echo file are opened for writing, which empties them. When either is a file that the
 // run is about to read (the input, the list file, or any file the list names), the user's data would be
 // destroyed before it is read: such a run is refused before any file is opened.
 void refuse_overwriting_inputs() {
-    const FileId report = file_id(s_chyby.c_str());
-    const FileId echo = s_vystup.view() == "..." ? FileId{} : file_id(s_vystup.c_str());
+    const util::FileId report = util::file_id(s_chyby.c_str());
+    const util::FileId echo = s_vystup.view() == "..." ? util::FileId{} : util::file_id(s_vystup.c_str());
     if (!report.exists && !echo.exists)
         return;
     auto check = [&](const char* input) {
-        const FileId in = file_id(input);
+        const util::FileId in = util::file_id(input);
         const char* clash = in.same(report) ? s_chyby.c_str() : in.same(echo) ? s_vystup.c_str() : nullptr;
         if (clash == nullptr)
             return;
@@ -263,7 +241,7 @@ void open_files() {
     if (s_vstup.first() == '@') {
         s_vstsez.assign(s_vstup.view().substr(1));
         linsoub = std::fopen(s_vstsez.c_str(), "rb");
-        if (linsoub != nullptr && is_directory(linsoub))
+        if (linsoub != nullptr && util::is_directory(linsoub))
             close_list();
         if (linsoub == nullptr)
             cannot_open(s_vstsez);
@@ -422,10 +400,8 @@ int run_in_memory(std::string_view document, char format, std::string* report) {
 }
 
 int run(int argc, const char* const* argv) {
-#ifdef SIGPIPE
     // A closed console (or a pipe closed by its reader) must not end the run before the report is complete.
-    std::signal(SIGPIPE, SIG_IGN);
-#endif
+    util::ignore_broken_pipe();
     reset_state();
     int status = 0;
     try {
