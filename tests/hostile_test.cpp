@@ -180,6 +180,24 @@ TEST(HostileInput, ManyEmployersDistinctAndRepeated) {
     EXPECT_EQ(count(s, ";WL901;"), 0u);
 }
 
+TEST(HostileInput, LongNamesAndIdentitiesAreCutToTheirRoom) {
+    std::string doc = complete_document();
+    const std::string n51(51, 'n'), n52 = std::string(51, 'm') + "X";
+    doc.insert(doc.find("<AA0131>"), "<" + n51 + ">1</" + n51 + "><" + n52 + ">2</" + n52 + "><" +
+                                         std::string(10000, 'z') + ">3</zz>");
+    doc.replace(doc.find("<AA0126>1001"), 12, "<AA0126>ABCDEFGHIJKLMNOP");
+    doc.replace(doc.find("<AA0113></AA0113>"), 17, "<AA0113>1234567890</AA0113>");
+    doc.replace(doc.find("<AA0017>12345679"), 16, "<AA0017>123456789012");
+    const std::string report = run_csv(doc);
+    ASSERT_TRUE(complete_csv(report));
+    // The employer identity holds 19 characters, the employee identity 11, an element name 51.
+    const std::string ctx = ";123456789012/123456;ABCDEFGHIJK;";
+    EXPECT_NE(report.find(ctx + n51 + ";1;1;"), std::string::npos) << report.substr(0, 3000);
+    EXPECT_NE(report.find(ctx + std::string(51, 'm') + ";2;"), std::string::npos);
+    EXPECT_NE(report.find(ctx + std::string(51, 'z') + ";3;"), std::string::npos);
+    EXPECT_NE(report.find(";ES126" + ctx + "AA0126;ABCDEFGHIJKLMNOP;"), std::string::npos);
+}
+
 TEST(HostileInput, ListFileNamingItself) {
     testing_support::Scratch s;
     testing_support::spit(s / "list.txt", "list.txt list.txt\n");
