@@ -372,6 +372,20 @@ def coverage_cases():
                 "to 101); a budget of 3000 against salaries of 1000 from the budget (WL061, 1600 - 2400)."))
 
 
+def employer_rule_cases():
+    # The budget rules with the numbers the rules are explained with. The employers have no employee
+    # blocks, so each also ends with its figures against zero sums and ES309; the e-mail address orders
+    # before "0" and fails the text bounds of the field itself (the catalogue's example address).
+    def lone(number, **figures):
+        return employer([], over={"AA0017": number, **figures})
+    body = (lone("12345679", AA0114="100", AA0115="100", AA0116="50", AA0118="1000", AA0123="2000")
+            + lone("25596641", AA0114="1000", AA0115="1000", AA0116="10000", AA0118="1000", AA0123="2000")
+            + lone("49240901", AA0114="1000", AA0115="9950", AA0116="10000", AA0118="1000", AA0123="2000")
+            + lone("00006947", AA0118="1000", AA0123="100"))
+    write("employer-rules/document-examples", document(body, header_over={"mail": "-jan@mv.cz"},
+          comment="Budgeted headcount against the reported headcounts, budget against salaries."))
+
+
 def safety_cases():
     # Markup in names, tag rests and end tags reaches report cells only as character references; cells
     # holding ';' or '"' are quoted in CSV.
@@ -390,4 +404,5 @@ if __name__ == "__main__":
     pay_cases()
     totals_cases()
     coverage_cases()
+    employer_rule_cases()
     safety_cases()
