@@ -88,8 +88,22 @@ int end_of_input() {
 // akt_elem holds 51 characters; a longer name is cut to them.
 void set_akt_elem(std::string_view name) {
     elem_len = std::min(name.size(), kElemMax);
-    std::memcpy(akt_elem, name.data(), elem_len);
+    util::copy_short(akt_elem, name.data(), elem_len);
     akt_elem[elem_len] = '\0';
+}
+
+// The content without its leading blanks; trailing blanks stay. (It may already stand in akt_obsah.)
+void set_obsah(std::string_view content) {
+    while (!content.empty() && content.front() == ' ')
+        content.remove_prefix(1);
+    util::copy_short(akt_obsah, content.data(), content.size());
+    akt_obsah[content.size()] = '\0';
+    obsah_len = content.size();
+}
+
+// A field name against a six-letter code: a fixed-size comparison the compiler does inline.
+bool is_named(std::string_view name, const char (&code)[7]) {
+    return name.size() == 6 && std::memcmp(name.data(), code, 6) == 0;
 }
 
 enum class Block { header, employer, employee };
@@ -122,17 +136,16 @@ int field_element(Block block) {
         std::memcpy(buf_element + 1, akt_elem, elem_len + 1);
         end_len = elem_len + 1;
     } else {
-        if (dej_obsah(buf_element) < 0)
-            return end_of_input();
-        // The content without its leading blanks; trailing blanks stay.
-        std::string_view content = tag();
-        while (!content.empty() && content.front() == ' ')
-            content.remove_prefix(1);
-        std::memcpy(akt_obsah, content.data(), content.size());
-        akt_obsah[content.size()] = '\0';
-        obsah_len = content.size();
-        if (dej_element(buf_element) < 0)
-            return end_of_input();
+        int content_len = 0;
+        if (dej_obsah_a_konec(akt_obsah, content_len, buf_element) == 0) {
+            set_obsah({akt_obsah, static_cast<std::size_t>(content_len)});
+        } else {
+            if (dej_obsah(buf_element) < 0)
+                return end_of_input();
+            set_obsah(tag());
+            if (dej_element(buf_element) < 0)
+                return end_of_input();
+        }
         end_len = static_cast<std::size_t>(piece_len);
         // Employee fields are echoed only in the content form, right after their end tag.
         if (block == Block::employee && echo_on())
@@ -151,12 +164,12 @@ int field_element(Block block) {
     case Block::employer:
         if (echo_on())
             echo_field();
-        if (elem() == "AA0017")
+        if (is_named(elem(), "AA0017"))
             telicokod.assign(obsah());
         checks::k_Tel(elem(), obsah());
         break;
     case Block::employee:
-        if (elem() == "AA0126")
+        if (is_named(elem(), "AA0126"))
             identnec.assign(obsah());
         checks::k_Nec(elem(), obsah());
         break;

@@ -24,6 +24,13 @@ int dej_zbytek_elementu(char* buf, char blank_mode);
 int preskoc_zbytek_komentare();
 int dej_obsah(char* buf);
 char prvek_zac_kon(const char* start, const char* end);
+
+// The common shape of a field, content and end tag on one line ("40</AA0131>"), read in one pass: when
+// the buffer holds the whole content and the end tag's name, with no line end, NUL, colon or other special
+// byte in them, both are stored exactly as dej_obsah and dej_element would store them (the content in
+// `content`, the end tag's name in `end_name`, their lengths in `content_len` and piece_len) and the
+// result is 0. Otherwise nothing is read and the result is 1: the caller then takes the general path.
+int dej_obsah_a_konec(char* content, int& content_len, char* end_name);
 // The same test on texts whose lengths are known: the end name, past its first character, begins with the
 // start name.
 // Names are a few bytes long: a plain loop beats a call of the library's memcmp.

@@ -1,13 +1,25 @@
 // What differs between POSIX systems and Windows, kept in one place: the identity of a file, whether an
-// open file is a directory, the local time, and a console whose reader has gone away.
+// open file is a directory, the local time, a console whose reader has gone away, and how the compiler
+// checks printf formats.
 //
 // Everything else the program does (fopen in binary mode, fread, fwrite, printf to the console) is the
-// same on both, so these four are all that the rest of the code must not call directly.
+// same on both, so the rest of the code calls nothing system-specific directly.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
+
+// printf-style format checking for the program's own printf-like functions. MinGW's GCC takes
+// format(printf) for the Microsoft runtime's dialect, which knows no %zu; the printf family that the
+// program calls there is MinGW's own C99 one (libstdc++ turns it on), as on Linux, so formats are checked
+// as gnu_printf.
+#ifdef __MINGW32__
+#define VALIX_PRINTF_FORMAT(format_index, first_arg)                                                         \
+    __attribute__((format(gnu_printf, format_index, first_arg)))
+#else
+#define VALIX_PRINTF_FORMAT(format_index, first_arg) __attribute__((format(printf, format_index, first_arg)))
+#endif
 
 namespace util {
 

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 
@@ -16,6 +17,32 @@ int jsubstr(char* dst, const char* src, int start, int count);
 int jezltrim(char* dst, const char* src);
 int jinstr(const char* text, char c);
 int jstrtostr(char* dst, int dpos, const char* src, int spos, int count);
+
+// Copies n bytes, the ranges may overlap. Names, codes and numbers are a few bytes long: they are moved
+// with two overlapping loads and stores instead of a call of the library's memmove.
+inline void copy_short(char* dst, const char* src, std::size_t n) {
+    if (n >= 8 && n <= 16) {
+        std::uint64_t a, b;
+        std::memcpy(&a, src, 8);
+        std::memcpy(&b, src + n - 8, 8);
+        std::memcpy(dst, &a, 8);
+        std::memcpy(dst + n - 8, &b, 8);
+    } else if (n >= 4 && n < 8) {
+        std::uint32_t a, b;
+        std::memcpy(&a, src, 4);
+        std::memcpy(&b, src + n - 4, 4);
+        std::memcpy(dst, &a, 4);
+        std::memcpy(dst + n - 4, &b, 4);
+    } else if (n < 4) {
+        char c[3];
+        for (std::size_t i = 0; i < n; ++i)
+            c[i] = src[i];
+        for (std::size_t i = 0; i < n; ++i)
+            dst[i] = c[i];
+    } else {
+        std::memmove(dst, src, n);
+    }
+}
 
 template <std::size_t N>
 class Text {
@@ -38,7 +65,7 @@ class Text {
     // For a text known to hold no NUL byte (digits, say): the same as assign, without looking for one.
     void assign_digits(std::string_view v) {
         len_ = v.size() < N ? v.size() : N;
-        std::memcpy(buf_, v.data(), len_);
+        copy_short(buf_, v.data(), len_);
         buf_[len_] = '\0';
     }
     void clear() {
