@@ -24,9 +24,11 @@ char sw_pis_TelPre = 'N';
 util::Text<19> telicokod;
 util::Text<11> identnec;
 
-char buf_element[302];
-// Room for a 51-character name and the '/' of an empty element written with a blank before the slash.
-char akt_elem[53];
+namespace {
+char buffers[2][303];
+} // namespace
+char* buf_element = buffers[0];
+char* akt_elem = buffers[1];
 char akt_obsah[302];
 
 namespace {
@@ -106,12 +108,20 @@ bool is_named(std::string_view name, const char (&code)[7]) {
     return name.size() == 6 && std::memcmp(name.data(), code, 6) == 0;
 }
 
+// The name just read becomes akt_elem by trading the two buffers; the next pieces go to the other one.
+void take_name_as_akt_elem() {
+    const std::size_t n = std::min(static_cast<std::size_t>(piece_len), kElemMax);
+    std::swap(akt_elem, buf_element);
+    akt_elem[n] = '\0';
+    elem_len = n;
+}
+
 enum class Block { header, employer, employee };
 
 // One field element, whose name dej_element has just read into buf_element: the rest of its start tag,
 // its content, its end tag, the echo line and the record check of its block.
 int field_element(Block block) {
-    set_akt_elem(tag());
+    take_name_as_akt_elem();
     if (elem() == "!--")
         return preskoc_zbytek_komentare() < 0 ? end_of_input() : 0;
 

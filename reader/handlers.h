@@ -16,8 +16,10 @@ extern char sw_pis_TelPre; // 'A' until the first employee of the employer ran t
 extern util::Text<19> telicokod; // employer identity
 extern util::Text<11> identnec;  // employee identity
 
-extern char buf_element[302];
-extern char akt_elem[53]; // a name of up to 51 characters, and room for an empty form's slash
+// The scanner's buffer and the current element's name. They are two buffers of 301 characters that trade
+// places when a field's name becomes akt_elem, so the name is never copied; akt_elem is cut to 51.
+extern char* buf_element;
+extern char* akt_elem;
 extern char akt_obsah[302];
 
 int zpracuj_ZACp();

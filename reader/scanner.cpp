@@ -16,7 +16,7 @@ char je_OTVZAV = 'N';
 char je_ZAVZAV = 'N';
 std::int64_t cislo_radky = 1;
 int piece_len = 0;
-util::Text<20> s_cislo_radky;
+LineNumber s_cislo_radky;
 
 namespace {
 
@@ -32,10 +32,6 @@ std::FILE* insoub = nullptr;
 std::string_view memory;
 bool memory_open = false;
 bool exhausted = false; // the end of all input has been met: every further read ends at once
-
-// The line text is kept as decimal digits and counted up in place, so a line feed costs no formatting.
-char digits[24];
-int digits_from = 0;
 
 bool fill() {
     if (memory_open) {
@@ -79,14 +75,7 @@ inline int next() {
 
 void new_line() {
     ++cislo_radky;
-    // Every digit in front of the number is '0', so a carry past the first digit simply lengthens it.
-    int i = sizeof digits - 2;
-    while (digits[i] == '9')
-        digits[i--] = '0';
-    ++digits[i];
-    if (i < digits_from)
-        digits_from = i;
-    s_cislo_radky.assign_digits({digits + digits_from, sizeof digits - 1 - static_cast<std::size_t>(digits_from)});
+    s_cislo_radky.next();
 }
 
 // Ends a piece of n stored bytes; `nul` tells whether one of them was a NUL byte, which ends the text.
@@ -462,11 +451,7 @@ void reset_scanner() {
     je_OTVZAV = 'N';
     je_ZAVZAV = 'N';
     cislo_radky = 1;
-    std::memset(digits, '0', sizeof digits);
-    digits[sizeof digits - 1] = '\0';
-    digits[sizeof digits - 2] = '1';
-    digits_from = sizeof digits - 2;
-    s_cislo_radky.assign("1");
+    s_cislo_radky.reset();
     piece_len = 0;
 }
 

@@ -49,6 +49,10 @@ class Text {
   public:
     Text() = default;
     explicit Text(std::string_view v) { assign(v); }
+    Text& operator=(std::string_view v) {
+        assign(v);
+        return *this;
+    }
 
     void assign(std::string_view v) {
         len_ = 0;
