@@ -114,7 +114,7 @@ void file_employee_value(int row, std::string_view text) {
     switch (row) {
     case nec::AA0126:
         anec_iAA0126[s].assign(text);
-        anec_lin[s] = reader::s_cislo_radky; // the scanner keeps it as the decimal text of cislo_radky
+        anec_lin[s].assign_digits(reader::s_cislo_radky); // the decimal text of cislo_radky
         anec_ind[s] = s;
         break;
     case nec::AA0231:

@@ -265,7 +265,7 @@ int unknown_element(std::string_view elem, std::string_view text) {
 // Step 2: the field's mark, line and occurrence, and whether it stands where the table expects it.
 void book(const Kind& k, int row, std::string_view elem, std::string_view text) {
     k.esw[row] = ' ';
-    k.lin[row] = reader::s_cislo_radky;
+    k.lin[row].assign_digits(reader::s_cislo_radky); // digits only: no NUL to look for
     bump(k.pre[row]);
     bump(k.por);
     if (k.por != row) {
