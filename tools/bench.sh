@@ -40,7 +40,7 @@ measure() {
   local times=() rss=0 t m
   for _ in 1 2 3; do
     /usr/bin/time -f "%e %M" -o "$work/t" "$@" >/dev/null 2>&1 || true
-    read -r t m < "$work/t"
+    read -r t m < <(tail -n 1 "$work/t")
     times+=("$t")
     [ "$m" -gt "$rss" ] && rss=$m
   done
@@ -50,11 +50,11 @@ measure() {
 printf '%-20s %8s | %-22s %-22s %-22s %-22s | %7s %9s\n' file MB "valix csv MB/s (RSS)" "valix htm+echo MB/s" \
   "wc -l MB/s" "xmllint MB/s" "v/wc" "v/xmllint"
 for f in clean-1g.xml faulty-200m.xml small-employers.xml one-employer.xml; do
-  path="$data/$f"
+  path=$(realpath "$data/$f")
   mb=$(awk -v b="$(stat -c %s "$path")" 'BEGIN { printf "%.1f", b / 1048576 }')
   cat "$path" >/dev/null # warm the page cache for every command alike
-  read -r tc rc < <(cd "$work" && measure "$valix" "$(realpath "$path")" out.csv)
-  read -r te re < <(cd "$work" && measure "$valix" "$(realpath "$path")" out.htm echo.xml)
+  read -r tc rc < <(cd "$work" && measure "$valix" "$path" out.csv)
+  read -r te re < <(cd "$work" && measure "$valix" "$path" out.htm echo.xml)
   read -r tw rw < <(measure wc -l "$path")
   read -r tx rx < <(measure xmllint --noout --stream "$path")
   rate() { awk -v m="$mb" -v t="$1" 'BEGIN { if (t <= 0) t = 0.005; printf "%.0f", m / t }'; }
