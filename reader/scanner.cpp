@@ -108,7 +108,8 @@ template <bool Name>
 inline const char* plain_run_end(const char* p, const char* lim) {
     while (lim - p >= 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        __m128i hit = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\r')));
+        __m128i hit =
+            _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\r')));
         hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, _mm_setzero_si128()));
         if constexpr (Name) {
             hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, _mm_set1_epi8(' ')));
@@ -159,7 +160,8 @@ bool skip_past(char stop) {
 #if defined(__SSE2__)
         while (lim - p >= 16) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-            const unsigned at = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(stop))));
+            const unsigned at =
+                static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(stop))));
             unsigned lf = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))));
             if (at != 0) {
                 const int k = __builtin_ctz(at);
@@ -443,7 +445,9 @@ void close_input() {
     pos = end = 0;
 }
 
-bool input_is_open() { return insoub != nullptr || memory_open; }
+bool input_is_open() {
+    return insoub != nullptr || memory_open;
+}
 
 void reset_scanner() {
     close_input();

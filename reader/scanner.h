@@ -10,8 +10,8 @@ namespace reader {
 // Every piece is cut after this many characters; a buffer needs room for them and a terminator.
 inline constexpr int kPiece = 301;
 
-extern char je_OTVZAV;               // 'A' when the '<' of the next tag has been consumed
-extern char je_ZAVZAV;               // 'A' when the '>' of the current tag has been consumed
+extern char je_OTVZAV; // 'A' when the '<' of the next tag has been consumed
+extern char je_ZAVZAV; // 'A' when the '>' of the current tag has been consumed
 // The current line as decimal text. It is counted up in place, digit by digit, so that a line feed costs
 // no formatting and no copy: the text is the tail of a buffer of digits.
 class LineNumber {

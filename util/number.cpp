@@ -14,8 +14,9 @@ int StrToDbl(double& result, std::string_view text, char type) {
     // One pass checks the text and gathers its digits. A number with at most 15 significant digits and 22
     // decimals is then one correctly rounded division of two exact doubles, which is exactly what the
     // library's conversion gives; anything longer (rare) goes to the library.
-    static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     const int points_allowed = type == 'R' ? 1 : 0;
     int points = 0;
     bool negative = false;
