@@ -187,6 +187,25 @@ int field_element(Block block) {
     return 0;
 }
 
+// The fields of a block up to one of the two tags that leave it: such a tag sets its mode, with its echo
+// line (the root end tag has none); every other tag is a field element of the block.
+int fields_until(Block block, std::string_view first, char first_mode, std::string_view second,
+                 char second_mode, bool echo_second) {
+    for (;;) {
+        if (dej_element(buf_element) < 0)
+            return end_of_input();
+        if (tag() == first || tag() == second) {
+            const bool is_first = tag() == first;
+            if (is_first || echo_second)
+                echo_tag(tag());
+            rezim_zprac = is_first ? first_mode : second_mode;
+            return 0;
+        }
+        if (field_element(block) < 0)
+            return -1;
+    }
+}
+
 // Missing and repeated fields of a block. At the root end the value is three blanks and a missing
 // field's expected text is its name; at employer and employee starts one blank and "0".
 void completeness(const checks::FieldRule* table, const std::int32_t* counts, int rows, bool at_root_end) {
@@ -244,21 +263,7 @@ int zpracuj_ZPVz() {
 }
 
 int zpracuj_ZPV() {
-    for (;;) {
-        if (dej_element(buf_element) < 0)
-            return end_of_input();
-        if (tag() == "zamestnavatel") {
-            echo_tag(tag());
-            rezim_zprac = 'S';
-            return 0;
-        }
-        if (tag() == "/ZPV") {
-            rezim_zprac = 'J';
-            return 0;
-        }
-        if (field_element(Block::header) < 0)
-            return -1;
-    }
+    return fields_until(Block::header, "zamestnavatel", 'S', "/ZPV", 'J', false);
 }
 
 int zpracuj_ZPVk() {
@@ -298,22 +303,7 @@ int zpracuj_TELz() {
 }
 
 int zpracuj_TEL() {
-    for (;;) {
-        if (dej_element(buf_element) < 0)
-            return end_of_input();
-        if (tag() == "zamestnanec") {
-            echo_tag(tag());
-            rezim_zprac = 'M';
-            return 0;
-        }
-        if (tag() == "/zamestnavatel") {
-            echo_tag(tag());
-            rezim_zprac = 'U';
-            return 0;
-        }
-        if (field_element(Block::employer) < 0)
-            return -1;
-    }
+    return fields_until(Block::employer, "zamestnanec", 'M', "/zamestnavatel", 'U', true);
 }
 
 int zpracuj_NECz() {
@@ -328,24 +318,9 @@ int zpracuj_NECz() {
     return 0;
 }
 
+// An employer end tag inside an employee block ends both without their end checks.
 int zpracuj_NEC() {
-    for (;;) {
-        if (dej_element(buf_element) < 0)
-            return end_of_input();
-        if (tag() == "/zamestnanec") {
-            echo_tag(tag());
-            rezim_zprac = 'O';
-            return 0;
-        }
-        if (tag() == "/zamestnavatel") {
-            // The employee and the employer end here without their end checks.
-            echo_tag(tag());
-            rezim_zprac = 'H';
-            return 0;
-        }
-        if (field_element(Block::employee) < 0)
-            return -1;
-    }
+    return fields_until(Block::employee, "/zamestnanec", 'O', "/zamestnavatel", 'H', true);
 }
 
 int zpracuj_NECk() {
