@@ -90,7 +90,7 @@ TEST(CommandLine, DefaultsAndIgnoredArguments) {
     EXPECT_NE(slurp(s / "zpve.htm").find("ES308"), std::string::npos);
     // "..." means no echo file; a fourth positional argument is ignored; -w may come twice.
     EXPECT_EQ(s.run({"zpv.xml", "out.csv", "...", "fourth", "-w", "-W"}), 0);
-    EXPECT_FALSE(fs::exists(s / "..."));
+    EXPECT_FALSE(fs::is_regular_file(s / "...")); // Windows reads the name "..." as the folder itself
     EXPECT_FALSE(fs::exists(s / "fourth"));
 }
 

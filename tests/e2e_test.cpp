@@ -72,8 +72,8 @@ TEST_P(Documents, ReportsMatchByteForByte) {
         std::vector<const char*> argv{"valix"};
         for (const auto& a : args)
             argv.push_back(a.c_str());
-        ::setenv("SOURCE_DATE_EPOCH", "1246370709", 1);
-        ::setenv("TZ", "UTC", 1);
+        testing_support::set_env("SOURCE_DATE_EPOCH", "1246370709");
+        testing_support::set_env("TZ", "UTC");
         ::tzset();
         validator::quiet = true;
         const int status = validator::run(static_cast<int>(argv.size()), argv.data());

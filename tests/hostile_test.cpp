@@ -6,7 +6,13 @@
 
 #include <chrono>
 #include <string>
+#ifdef _WIN32
+#include <windows.h>
+
+#include <psapi.h>
+#else
 #include <sys/resource.h>
+#endif
 
 namespace {
 
@@ -207,9 +213,15 @@ TEST(HostileInput, ListFileNamingItself) {
 }
 
 long peak_rss_kb() {
+#ifdef _WIN32
+    PROCESS_MEMORY_COUNTERS c{};
+    GetProcessMemoryInfo(GetCurrentProcess(), &c, sizeof c);
+    return static_cast<long>(c.PeakWorkingSetSize / 1024);
+#else
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
     return u.ru_maxrss;
+#endif
 }
 
 // Three gigabytes: offsets past 2^31 and line numbers past 9 999 999, and memory that does not grow.

@@ -9,6 +9,7 @@
 #include "util/cp1250.h"
 
 #include <atomic>
+#include <cstdlib>
 #include <unistd.h>
 
 namespace testing_support {
@@ -53,6 +54,14 @@ std::string cp(std::string_view utf8) {
     return out;
 }
 
+void set_env(const char* name, const char* value) {
+#ifdef _WIN32
+    ::_putenv_s(name, value);
+#else
+    ::setenv(name, value, 1);
+#endif
+}
+
 std::string slurp(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
     std::ostringstream s;
@@ -82,8 +91,8 @@ Scratch::~Scratch() {
 }
 
 int Scratch::run(std::initializer_list<std::string> args) {
-    ::setenv("SOURCE_DATE_EPOCH", "1246370709", 1); // 30/06/2009 14:05:09 UTC
-    ::setenv("TZ", "UTC", 1);
+    set_env("SOURCE_DATE_EPOCH", "1246370709"); // 30/06/2009 14:05:09 UTC
+    set_env("TZ", "UTC");
     ::tzset();
     std::vector<const char*> argv{"valix"};
     for (const auto& a : args)

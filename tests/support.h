@@ -34,6 +34,9 @@ class Capture {
 // The Windows-1250 bytes of a UTF-8 text, for comparing with report rows.
 std::string cp(std::string_view utf8);
 
+// Sets an environment variable for the rest of the process.
+void set_env(const char* name, const char* value);
+
 // Reads a whole file as bytes.
 std::string slurp(const std::filesystem::path& p);
 void spit(const std::filesystem::path& p, std::string_view bytes);

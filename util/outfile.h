@@ -6,6 +6,8 @@
 // the run at its end that the file is incomplete.
 #pragma once
 
+#include "util/platform.h"
+
 #include <cstddef>
 #include <cstdio>
 #include <string>
@@ -29,7 +31,7 @@ class OutFile {
     void clear_failure() { failed_ = false; }
 
     void text(std::string_view s); // "\n" becomes CR LF
-    void printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    void printf(const char* format, ...) VALIX_PRINTF_FORMAT(2, 3);
     void raw(std::string_view s); // bytes as they are
     void flush();                 // hands the buffer to the file
 

@@ -6,6 +6,8 @@
 // in a zero-terminated string: assign() keeps only what stands before the first NUL.
 #pragma once
 
+#include "util/platform.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -103,7 +105,7 @@ struct Fmt {
     std::string_view view() const { return *this; }
 };
 
-Fmt fmt(const char* format, ...) __attribute__((format(printf, 1, 2)));
+Fmt fmt(const char* format, ...) VALIX_PRINTF_FORMAT(1, 2);
 
 // Byte-order comparison of two texts as unsigned codes; a text that begins a longer one orders first.
 int compare_bytes(std::string_view a, std::string_view b);

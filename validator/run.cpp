@@ -60,7 +60,8 @@ void pis_napovedu() {
 
 // A file that cannot be opened ends the run; once the report is open the message goes there too.
 [[noreturn]] void cannot_open(std::string_view name) {
-    console_printf(" Nelze otevrit soubor  %.*s\n Program ukoncen\n", static_cast<int>(name.size()), name.data());
+    console_printf(" Nelze otevrit soubor  %.*s\n Program ukoncen\n", static_cast<int>(name.size()),
+                   name.data());
     if (errsoub.is_open()) {
         errsoub.text(" Nelze otevrit soubor  ");
         errsoub.raw(name);
@@ -191,7 +192,8 @@ void refuse_overwriting_inputs() {
         const char* clash = in.same(report) ? s_chyby.c_str() : in.same(echo) ? s_vystup.c_str() : nullptr;
         if (clash == nullptr)
             return;
-        console_printf(" Soubor  %s  je vstupnim souborem, nelze do nej zapisovat\n Program ukoncen\n", clash);
+        console_printf(" Soubor  %s  je vstupnim souborem, nelze do nej zapisovat\n Program ukoncen\n",
+                       clash);
         throw Fatal{};
     };
     if (s_vstup.first() != '@') {
@@ -417,7 +419,8 @@ int run(int argc, const char* const* argv) {
         // A report or echo file that could not be written completely is not a successful run.
         for (const auto* f : {&errsoub, &outsoub}) {
             if (f->failed()) {
-                console_printf(" Chyba zapisu do souboru  %s\n", f == &errsoub ? s_chyby.c_str() : s_vystup.c_str());
+                console_printf(" Chyba zapisu do souboru  %s\n",
+                               f == &errsoub ? s_chyby.c_str() : s_vystup.c_str());
                 status = 13;
             }
         }

@@ -1,6 +1,8 @@
 // The run: command line, files, the mode loop and the end of each input file.
 #pragma once
 
+#include "util/platform.h"
+
 #include "util/outfile.h"
 #include "util/text.h"
 
@@ -43,7 +45,7 @@ extern util::OutFile outsoub; // the echo file
 
 // Console output: Windows-1250 bytes, converted from the UTF-8 of the sources.
 void console(std::string_view utf8);
-void console_printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void console_printf(const char* format, ...) VALIX_PRINTF_FORMAT(1, 2);
 // The console progress line after each employee.
 void progress(std::int64_t line, std::string_view employee, std::string_view employer);
 // The progress line is written on the console unless quiet (tests and benchmarks turn it off).
