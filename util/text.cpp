@@ -57,11 +57,5 @@ Fmt fmt(const char* format, ...) {
     return f;
 }
 
-int compare_bytes(std::string_view a, std::string_view b) {
-    const std::size_t n = a.size() < b.size() ? a.size() : b.size();
-    if (const int c = std::memcmp(a.data(), b.data(), n); c != 0)
-        return c;
-    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
-}
 
 } // namespace util

@@ -108,6 +108,15 @@ struct Fmt {
 Fmt fmt(const char* format, ...) VALIX_PRINTF_FORMAT(1, 2);
 
 // Byte-order comparison of two texts as unsigned codes; a text that begins a longer one orders first.
-int compare_bytes(std::string_view a, std::string_view b);
+// Codes and bounds are a few bytes long: a plain loop, not a call of the library's memcmp.
+inline int compare_bytes(std::string_view a, std::string_view b) {
+    const std::size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
 
 } // namespace util
