@@ -57,5 +57,4 @@ Fmt fmt(const char* format, ...) {
     return f;
 }
 
-
 } // namespace util
