@@ -71,7 +71,9 @@ constexpr int kHomeCountries = 6;
 
 template <std::size_t N>
 bool in_list(const std::array<std::string_view, N>& list, std::string_view code) {
-    return std::find(list.begin(), list.end(), code) != list.end();
+    // The short lists are in ascending order (checked below at compile time), so membership is a binary
+    // search; the districts are looked up for every employee.
+    return std::binary_search(list.begin(), list.end(), code);
 }
 
 // A company number as the registers hold it. The text is a decimal number (any sign, point or other
@@ -221,6 +223,12 @@ int cis_koddppv(std::string_view code) {
     report::zpracuj_chybu(reader::s_cislo_radky, "EL004", "AA0130", code, "10, (1)");
     return 1;
 }
+
+static_assert(std::is_sorted(TcisPraf.begin(), TcisPraf.end()) &&
+              std::is_sorted(TcisNuts.begin(), TcisNuts.end()) &&
+              std::is_sorted(TcisVzde.begin(), TcisVzde.end()) &&
+              std::is_sorted(TcisPosZ.begin(), TcisPosZ.end()) &&
+              std::is_sorted(TcisDppv.begin(), TcisDppv.end()));
 
 int cis_kodnuts(std::string_view code, std::string_view element) {
     if (in_list(TcisNuts, code))

@@ -170,6 +170,16 @@ TEST(Run, RepeatsInOneProcessWithTheSameResult) {
     EXPECT_NE(slurp(s / "a.txt").find("Celkem chyb vahy E:       8"), std::string::npos);
 }
 
+TEST(Run, ProgressLineAfterEachEmployee) {
+    Scratch s;
+    spit(s / "in.xml", "<ZPV>\n<zamestnavatel><AA0017>12345679</AA0017>\n<zamestnanec><AA0126>X1</AA0126>"
+                       "</zamestnanec></zamestnavatel></ZPV>");
+    const Console c = run_loud(s, {"in.xml", "out.csv"});
+    EXPECT_NE(c.out.find(" Radek       3 pro zamestnance         X1 zamestnavatel   12345679\r"),
+              std::string::npos)
+        << c.out;
+}
+
 TEST(Run, ConsoleTotals) {
     Scratch s;
     spit(s / "in.xml", kDoc);
