@@ -422,6 +422,8 @@ bool open_input(const char* name) {
         std::fclose(f);
         return false;
     }
+    // The scanner's own buffer is the only one: stdio's would cost a second copy of every byte.
+    std::setvbuf(f, nullptr, _IONBF, 0);
     insoub = f;
     data = inbuf;
     pos = end = 0;
