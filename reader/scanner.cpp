@@ -447,10 +447,6 @@ void close_input() {
     pos = end = 0;
 }
 
-bool input_is_open() {
-    return insoub != nullptr || memory_open;
-}
-
 void reset_scanner() {
     close_input();
     exhausted = false;

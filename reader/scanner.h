@@ -81,7 +81,6 @@ inline bool end_matches(std::string_view start, std::string_view end) {
 // The input file being read (insoub).
 bool open_input(const char* name);
 void close_input();
-bool input_is_open();
 // Tests read from memory instead of a file.
 void open_input_memory(std::string_view bytes);
 
