@@ -71,14 +71,14 @@ void echo_tag(std::string_view name) {
     out.raw(">\r\n");
 }
 
-void echo_field() {
+void echo_field(std::string_view name, std::string_view content, std::string_view end_name) {
     auto& out = validator::outsoub;
     out.raw("<");
-    out.raw(elem());
+    out.raw(name);
     out.raw(">");
-    out.raw(obsah());
+    out.raw(content);
     out.raw("<");
-    out.raw(end_tag());
+    out.raw(end_name);
     out.raw(">\r\n");
 }
 
@@ -94,10 +94,16 @@ void set_akt_elem(std::string_view name) {
     akt_elem[elem_len] = '\0';
 }
 
-// The content without its leading blanks; trailing blanks stay. (It may already stand in akt_obsah.)
-void set_obsah(std::string_view content) {
+// A field's value is its content without the leading blanks; trailing blanks stay.
+std::string_view without_leading_blanks(std::string_view content) {
     while (!content.empty() && content.front() == ' ')
         content.remove_prefix(1);
+    return content;
+}
+
+// The value of a field into akt_obsah (the content may already stand there).
+void set_obsah(std::string_view content) {
+    content = without_leading_blanks(content);
     util::copy_short(akt_obsah, content.data(), content.size());
     akt_obsah[content.size()] = '\0';
     obsah_len = content.size();
@@ -118,6 +124,38 @@ void take_name_as_akt_elem() {
 
 enum class Block { header, employer, employee };
 
+// A field that has been read: the echo line of an employee field in the content form (right after its
+// end tag), the end tag's name against the start tag's, then the echo line of a header or employer field
+// and the record check of the block.
+void check_field(Block block, std::string_view name, std::string_view value, std::string_view end_name,
+                 bool content_form) {
+    if (content_form && block == Block::employee && echo_on())
+        echo_field(name, value, end_name);
+
+    if (!end_matches(name, end_name))
+        report::zpracuj_chybu(s_cislo_radky, "ES302", name, end_name, "  ");
+
+    switch (block) {
+    case Block::header:
+        if (echo_on())
+            echo_field(name, value, end_name);
+        checks::k_Pre(name, value);
+        break;
+    case Block::employer:
+        if (echo_on())
+            echo_field(name, value, end_name);
+        if (is_named(name, "AA0017"))
+            telicokod.assign(value);
+        checks::k_Tel(name, value);
+        break;
+    case Block::employee:
+        if (is_named(name, "AA0126"))
+            identnec.assign(value);
+        checks::k_Nec(name, value);
+        break;
+    }
+}
+
 // One field element, whose name dej_element has just read into buf_element: the rest of its start tag,
 // its content, its end tag, the echo line and the record check of its block.
 int field_element(Block block) {
@@ -137,8 +175,9 @@ int field_element(Block block) {
         }
     }
 
-    if (elem_len > 0 && akt_elem[elem_len - 1] == '/') {
-        // The empty form: no content and no end tag to read.
+    const bool empty_form = elem_len > 0 && akt_elem[elem_len - 1] == '/';
+    if (empty_form) {
+        // No content and no end tag to read.
         akt_elem[--elem_len] = '\0';
         akt_obsah[0] = '\0';
         obsah_len = 0;
@@ -157,34 +196,25 @@ int field_element(Block block) {
                 return end_of_input();
         }
         end_len = static_cast<std::size_t>(piece_len);
-        // Employee fields are echoed only in the content form, right after their end tag.
-        if (block == Block::employee && echo_on())
-            echo_field();
     }
-
-    if (!end_matches(elem(), end_tag()))
-        report::zpracuj_chybu(s_cislo_radky, "ES302", elem(), end_tag(), "  ");
-
-    switch (block) {
-    case Block::header:
-        if (echo_on())
-            echo_field();
-        checks::k_Pre(elem(), obsah());
-        break;
-    case Block::employer:
-        if (echo_on())
-            echo_field();
-        if (is_named(elem(), "AA0017"))
-            telicokod.assign(obsah());
-        checks::k_Tel(elem(), obsah());
-        break;
-    case Block::employee:
-        if (is_named(elem(), "AA0126"))
-            identnec.assign(obsah());
-        checks::k_Nec(elem(), obsah());
-        break;
-    }
+    check_field(block, elem(), obsah(), end_tag(), !empty_form);
     return 0;
+}
+
+// The common field, "<AA0131>40</AA0131>" on its own line, read where it stands in the input buffer and
+// checked without a copy. It does exactly what the general path would do with it, so it is taken only when
+// that path has nothing special to do: the name is no tag that leaves the block, no comment and no empty
+// form. A name is cut to akt_elem's 51 characters as the general path cuts it.
+bool quick_field(Block block, std::string_view first, std::string_view second) {
+    FieldLine f;
+    if (!peek_field_line(f) || f.name == first || f.name == second)
+        return false;
+    const std::string_view name = f.name.substr(0, kElemMax);
+    if (!name.empty() && (name.front() == '!' || name.back() == '/'))
+        return false;
+    take_field_line(f);
+    check_field(block, name, without_leading_blanks(f.content), f.end_name, true);
+    return true;
 }
 
 // The fields of a block up to one of the two tags that leave it: such a tag sets its mode, with its echo
@@ -192,6 +222,8 @@ int field_element(Block block) {
 int fields_until(Block block, std::string_view first, char first_mode, std::string_view second,
                  char second_mode, bool echo_second) {
     for (;;) {
+        if (quick_field(block, first, second))
+            continue;
         if (dej_element(buf_element) < 0)
             return end_of_input();
         if (tag() == first || tag() == second) {

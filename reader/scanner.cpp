@@ -409,6 +409,67 @@ int dej_obsah_a_konec(char* content, int& content_len, char* end_name) {
     return 0;
 }
 
+bool peek_field_line(FieldLine& f) {
+    // The shape is looked for within a window of the buffer, so that no test below needs a bound of its
+    // own; an element near the buffer's end, or a longer one, takes the general path.
+    constexpr std::size_t kWindow = 128;
+    if (je_OTVZAV != 'N' || end - pos < kWindow)
+        return false;
+    const char* p = data + pos;
+    const char* w = p + kWindow;
+    // The gap: a line end and an indentation, usually. Anything may stand there (skip_past discards it);
+    // only its line feeds count.
+    const char* lt = p;
+    int lines = 0;
+#if defined(__SSE2__)
+    {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const auto at = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('<'))));
+        if (at == 0)
+            return false;
+        const int k = __builtin_ctz(at);
+        const auto lf = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))));
+        // Usually one line feed: a loop over the set bits beats a population count, which x86-64's
+        // baseline has no instruction for.
+        for (unsigned b = lf & ((1u << k) - 1); b != 0; b &= b - 1)
+            ++lines;
+        lt = p + k;
+    }
+#else
+    while (lt < p + 16 && *lt != '<')
+        lines += *lt++ == '\n';
+    if (lt == p + 16)
+        return false;
+#endif
+    const char* name = lt + 1;
+    const char* gt = plain_run_end<true>(name, w);
+    if (gt == w || *gt != '>')
+        return false;
+    const char* content = gt + 1;
+    const char* lt2 = plain_run_end<false>(content, w);
+    if (lt2 == w || *lt2 != '<')
+        return false;
+    const char* end_name = lt2 + 1;
+    const char* gt2 = plain_run_end<true>(end_name, w);
+    if (gt2 == w || *gt2 != '>')
+        return false;
+    f.name = {name, static_cast<std::size_t>(gt - name)};
+    f.content = {content, static_cast<std::size_t>(lt2 - content)};
+    f.end_name = {end_name, static_cast<std::size_t>(gt2 - end_name)};
+    f.lines = lines;
+    f.next = static_cast<std::size_t>(gt2 + 1 - data);
+    return true;
+}
+
+void take_field_line(const FieldLine& f) {
+    for (int i = 0; i < f.lines; ++i)
+        new_line();
+    pos = f.next;
+    je_OTVZAV = 'N';
+    je_ZAVZAV = 'A';
+    piece_len = static_cast<int>(f.end_name.size());
+}
+
 char prvek_zac_kon(const char* start, const char* end_name) {
     return end_matches(start, end_name) ? 'A' : 'N';
 }
