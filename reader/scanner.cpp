@@ -17,6 +17,7 @@ char je_ZAVZAV = 'N';
 std::int64_t cislo_radky = 1;
 int piece_len = 0;
 LineNumber s_cislo_radky;
+bool quick_lane = true;
 
 namespace {
 
@@ -413,7 +414,7 @@ bool peek_field_line(FieldLine& f) {
     // The shape is looked for within a window of the buffer, so that no test below needs a bound of its
     // own; an element near the buffer's end, or a longer one, takes the general path.
     constexpr std::size_t kWindow = 128;
-    if (je_OTVZAV != 'N' || end - pos < kWindow)
+    if (!quick_lane || je_OTVZAV != 'N' || end - pos < kWindow)
         return false;
     const char* p = data + pos;
     const char* w = p + kWindow;

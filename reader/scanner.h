@@ -81,6 +81,9 @@ struct FieldLine {
 // Nothing is consumed: the views stay valid until take_field_line or any other read. Otherwise false, and
 // the caller takes the general path.
 bool peek_field_line(FieldLine& f);
+// peek_field_line answers false for every element when this is off, so that the general path reads the
+// whole document; tests turn it off to compare the two paths. A setting, not run state: a run keeps it.
+extern bool quick_lane;
 // Consumes the element peek_field_line has just seen, leaving the scanner as the general path would.
 void take_field_line(const FieldLine& f);
 

@@ -403,7 +403,7 @@ int konec_vstupu() {
     return 0;
 }
 
-int run_in_memory(std::string_view document, char format, std::string* report) {
+int run_in_memory(std::string_view document, char format, std::string* report, std::string* echo) {
     const bool was_quiet = quiet;
     reset_state();
     quiet = true;
@@ -412,6 +412,11 @@ int run_in_memory(std::string_view document, char format, std::string* report) {
         s_vstup.assign("memory.xml");
         report::sw_err = format;
         errsoub.open_memory(report);
+        if (echo != nullptr) {
+            s_vystup.assign("memory-echo.xml");
+            outsoub.open_memory(echo);
+            sw_vystup = 'A';
+        }
         reader::open_input_memory(document);
         make_datetime();
         report::pis_zahlavi();

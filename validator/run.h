@@ -17,8 +17,9 @@ namespace validator {
 int run(int argc, const char* const* argv);
 
 // Runs the validator on a document held in memory, the report collected in `report` in the format 'H', 'C',
-// 'T' or 'X', without the console, the echo file or any other file. The fuzzer and tests use it.
-int run_in_memory(std::string_view document, char format, std::string* report);
+// 'T' or 'X', and the echo file in `echo` when one is given; no console and no other file. The fuzzer and
+// tests use it.
+int run_in_memory(std::string_view document, char format, std::string* report, std::string* echo = nullptr);
 
 // Restores every subsystem's run state to its start values (run() does it first).
 void reset_state();

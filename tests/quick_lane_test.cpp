@@ -1,0 +1,128 @@
+// A field on one line is read in one look where it stands in the input buffer; every other element goes
+// the general way, byte by byte. Both must give the same report and the same echo file, byte for byte, on
+// any document: the shipped examples, every end-to-end case, the fuzzing corpus, and damaged copies of
+// the examples with tag marks, line ends, NUL bytes and blanks put where they break the usual shape.
+#include "reader/scanner.h"
+#include "tests/support.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Output {
+    int status = 0;
+    std::string report;
+    std::string echo;
+};
+
+Output validate(const std::string& doc, char format, bool quick) {
+    reader::quick_lane = quick;
+    Output out;
+    out.status = validator::run_in_memory(doc, format, &out.report, &out.echo);
+    reader::quick_lane = true;
+    return out;
+}
+
+// Compares the two paths on a document; returns false (with the test failed) at the first difference.
+bool same_both_ways(const std::string& doc, const std::string& what, std::initializer_list<char> formats) {
+    for (const char format : formats) {
+        const Output quick = validate(doc, format, true);
+        const Output general = validate(doc, format, false);
+        EXPECT_EQ(quick.status, general.status) << what << " " << format;
+        EXPECT_EQ(quick.report, general.report) << what << " " << format;
+        EXPECT_EQ(quick.echo, general.echo) << what << " " << format;
+        if (quick.status != general.status || quick.report != general.report || quick.echo != general.echo)
+            return false;
+    }
+    return true;
+}
+
+class QuickLane : public testing::Test {
+  protected:
+    void SetUp() override { testing_support::set_env("SOURCE_DATE_EPOCH", "1246370709"); }
+};
+
+TEST_F(QuickLane, GivesTheGeneralPathsReportOnEveryKnownDocument) {
+    std::vector<fs::path> docs;
+    const fs::path root = testing_support::source_dir();
+    for (const auto& e : fs::recursive_directory_iterator(root / "tests" / "data"))
+        if (e.is_regular_file() && e.path().extension() == ".xml" && e.path().filename() == "case.xml")
+            docs.push_back(e.path());
+    for (const auto& e : fs::directory_iterator(root / "tests" / "fuzz" / "corpus"))
+        if (e.is_regular_file())
+            docs.push_back(e.path());
+    docs.push_back(root / "examples" / "zpv.xml");
+    docs.push_back(root / "examples" / "zpv-chyby.xml");
+    ASSERT_GT(docs.size(), 50u);
+    for (const auto& p : docs)
+        if (!same_both_ways(testing_support::slurp(p), p.string(), {'H', 'C', 'T', 'X'}))
+            return;
+}
+
+// Damage that changes how an element is read: bytes that end names and contents, begin or end tags, or
+// make a name a comment, a prologue tag, an empty form or a prefixed name.
+std::string damaged(std::string doc, std::mt19937& rng) {
+    static constexpr const char* kPieces[] = {
+        "zpv:",
+        "<!-->",
+        "<!---->",
+        "<AA0131/>",
+        "<AA0131>  7</AA0131>",
+        "  ",
+        "</zamestnanec>",
+        "<zamestnanec>",
+        "</zamestnanec><zamestnanec>",
+        "</zamestnavatel><zamestnavatel>",
+        "<AA0131/>x</AA0131>",
+        "<A23456789012345678901234567890123456789012345678901/>1</x>",
+        "<A234567890123456789012345678901234567890123456789012345>1</A2345>"};
+    static constexpr char kBytes[] = {'<',  '>', '/', ':', ' ', '\n', '\r',
+                                      '\0', '!', '?', '-', 'A', '0',  '.'};
+    const int edits = 1 + static_cast<int>(rng() % 4);
+    for (int i = 0; i < edits && !doc.empty(); ++i) {
+        const std::size_t at = rng() % doc.size();
+        const char byte = rng() % 8 == 0 ? static_cast<char>(rng() % 256) : kBytes[rng() % sizeof kBytes];
+        switch (rng() % 6) {
+        case 0:
+        case 1:
+            doc[at] = byte;
+            break;
+        case 2:
+            doc.insert(doc.begin() + static_cast<std::ptrdiff_t>(at), byte);
+            break;
+        case 3:
+            doc.erase(at, 1 + rng() % 3);
+            break;
+        case 4:
+            doc.insert(at, kPieces[rng() % std::size(kPieces)]);
+            break;
+        default: {
+            // A field moved to a line end (a short comment, an empty form, a long name) or its content
+            // given leading blanks.
+            const std::size_t line = doc.rfind('\n', at);
+            if (line != std::string::npos)
+                doc.insert(line + 1, kPieces[rng() % std::size(kPieces)]);
+            break;
+        }
+        }
+    }
+    return doc;
+}
+
+TEST_F(QuickLane, GivesTheGeneralPathsReportOnDamagedDocuments) {
+    const fs::path root = testing_support::source_dir();
+    std::mt19937 rng(20091);
+    for (const char* name : {"zpv.xml", "zpv-chyby.xml"}) {
+        const std::string original = testing_support::slurp(root / "examples" / name);
+        for (int n = 0; n < 300; ++n)
+            if (!same_both_ways(damaged(original, rng), std::string(name) + " damaged #" + std::to_string(n),
+                                {'T'}))
+                return;
+    }
+}
+
+} // namespace
