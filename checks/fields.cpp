@@ -169,16 +169,17 @@ static_assert(bounds_are_valid(Ptab) && bounds_are_valid(Ttab) && bounds_are_val
 // always answers exactly what a search from the first row would.
 constexpr std::size_t kLongestName = 16;
 
+// The four digits are tested together, with one branch for all of them.
 constexpr int code_of(std::string_view name) {
     if (name.size() != 6 || name[0] != 'A' || name[1] != 'A')
         return -1;
-    int code = 0;
-    for (std::size_t i = 2; i < 6; ++i) {
-        if (name[i] < '0' || name[i] > '9')
-            return -1;
-        code = code * 10 + (name[i] - '0');
-    }
-    return code;
+    const auto digit = [&](int i) {
+        return static_cast<unsigned>(static_cast<unsigned char>(name[i])) - '0';
+    };
+    const unsigned d2 = digit(2), d3 = digit(3), d4 = digit(4), d5 = digit(5);
+    if ((d2 > 9) | (d3 > 9) | (d4 > 9) | (d5 > 9))
+        return -1;
+    return static_cast<int>(((d2 * 10 + d3) * 10 + d4) * 10 + d5);
 }
 
 struct NameMap {
@@ -212,7 +213,8 @@ constexpr NameMap kPreMap = build_map(Ptab);
 constexpr NameMap kTelMap = build_map(Ttab);
 constexpr NameMap kNecMap = build_map(Ntab);
 
-int find_row(const NameMap& m, const FieldRule* table, int end_row, std::string_view name) {
+VALIX_ALWAYS_INLINE int find_row(const NameMap& m, const FieldRule* table, int end_row,
+                                 std::string_view name) {
     // "AA" and four digits name exactly one code, so the row the code gives needs no second comparison.
     if (const int code = code_of(name); code >= 0)
         return m.by_code[code] >= 0 ? m.by_code[code] : end_row;
@@ -263,17 +265,20 @@ int unknown_element(std::string_view elem, std::string_view text) {
 }
 
 // Step 2: the field's mark, line and occurrence, and whether it stands where the table expects it.
-void book(const Kind& k, int row, std::string_view elem, std::string_view text) {
+// The field that should have come here. Past the end row there is none; the end marker then stands for
+// "no further field".
+VALIX_COLD void out_of_place(const Kind& k, std::string_view elem, std::string_view text) {
+    const int at = k.por < 0 ? 0 : (k.por > k.end_row ? k.end_row : k.por);
+    report::zpracuj_chybu(line(), "ES305", elem, text, k.tab[at].elem);
+}
+
+VALIX_ALWAYS_INLINE void book(const Kind& k, int row, std::string_view elem, std::string_view text) {
     k.esw[row] = ' ';
     k.lin[row].assign_digits(reader::s_cislo_radky); // digits only: no NUL to look for
     bump(k.pre[row]);
     bump(k.por);
-    if (k.por != row) {
-        // The field that should have come here. Past the end row there is none; the end marker then
-        // stands for "no further field".
-        const int at = k.por < 0 ? 0 : (k.por > k.end_row ? k.end_row : k.por);
-        report::zpracuj_chybu(line(), "ES305", elem, text, k.tab[at].elem);
-    }
+    if (k.por != row)
+        out_of_place(k, elem, text);
 }
 
 // The writer puts finding texts into the report as they are, so the word goes over in its code page.
@@ -282,25 +287,36 @@ const char* delka() {
     return word.s;
 }
 
-bool length_ok(const Kind& k, int row, std::string_view elem, std::string_view text) {
+VALIX_COLD void wrong_length(const Kind& k, int row, std::string_view elem, std::string_view text) {
     const FieldRule& f = k.tab[row];
-    const auto n = static_cast<long long>(text.size());
-    if (n >= f.lg_from && n <= f.lg_to)
-        return true;
     k.esw[row] = 'E';
     if (f.lg_from == f.lg_to)
         report::zpracuj_chybu(line(), f.err, elem, text, util::fmt("%s %d", delka(), f.lg_from));
     else
         report::zpracuj_chybu(line(), f.err, elem, text,
                               util::fmt("%s %d - %d", delka(), f.lg_from, f.lg_to));
+}
+
+VALIX_ALWAYS_INLINE bool length_ok(const Kind& k, int row, std::string_view elem, std::string_view text) {
+    const FieldRule& f = k.tab[row];
+    const auto n = static_cast<long long>(text.size());
+    if (n >= f.lg_from && n <= f.lg_to)
+        return true;
+    wrong_length(k, row, elem, text);
     return false;
 }
 
-bool parse(const Kind& k, int row, std::string_view elem, std::string_view text, double& value) {
-    if (util::StrToDbl(value, text, k.tab[row].typ) == 0)
-        return true;
+// A value that is not a number, or lies outside its bounds: the field's own code, expected text "?".
+VALIX_COLD void bad_value(const Kind& k, int row, std::string_view elem, std::string_view text) {
     k.esw[row] = 'E';
     report::zpracuj_chybu(line(), k.tab[row].err, elem, text, "?");
+}
+
+VALIX_ALWAYS_INLINE bool parse(const Kind& k, int row, std::string_view elem, std::string_view text,
+                               double& value) {
+    if (util::StrToDbl(value, text, k.tab[row].typ) == 0)
+        return true;
+    bad_value(k, row, elem, text);
     return false;
 }
 
@@ -316,7 +332,8 @@ bool is_parsed(const FieldRule& f) {
 }
 
 // The value bounds of the row, real or text, whichever it has; a finding does not end the check.
-void check_bounds(const Kind& k, int row, std::string_view elem, std::string_view text, double value) {
+VALIX_ALWAYS_INLINE void check_bounds(const Kind& k, int row, std::string_view elem, std::string_view text,
+                                      double value) {
     const FieldRule& f = k.tab[row];
     bool outside = false;
     if (has_real_bounds(f))
@@ -324,10 +341,8 @@ void check_bounds(const Kind& k, int row, std::string_view elem, std::string_vie
     else if (has_text_bounds(f))
         outside = util::compare_bytes(text, TValChar[f.val_from - 1000]) < 0 ||
                   util::compare_bytes(text, TValChar[f.val_to - 1000]) > 0;
-    if (!outside)
-        return;
-    k.esw[row] = 'E';
-    report::zpracuj_chybu(line(), f.err, elem, text, "?");
+    if (outside)
+        bad_value(k, row, elem, text);
 }
 
 } // namespace

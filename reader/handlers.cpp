@@ -111,7 +111,7 @@ void set_obsah(std::string_view content) {
 
 // A field name against a six-letter code: a fixed-size comparison the compiler does inline.
 bool is_named(std::string_view name, const char (&code)[7]) {
-    return name.size() == 6 && std::memcmp(name.data(), code, 6) == 0;
+    return name.size() == 6 && util::same_bytes(name.data(), code, 6);
 }
 
 // The name just read becomes akt_elem by trading the two buffers; the next pieces go to the other one.

@@ -73,7 +73,12 @@ template <std::size_t N>
 bool in_list(const std::array<std::string_view, N>& list, std::string_view code) {
     // The short lists are in ascending order (checked below at compile time), so membership is a binary
     // search; the districts are looked up for every employee.
-    return std::binary_search(list.begin(), list.end(), code);
+    const auto* at =
+        std::lower_bound(list.begin(), list.end(), code, [](std::string_view entry, std::string_view c) {
+            return util::compare_bytes(entry, c) < 0;
+        });
+    return at != list.end() && at->size() == code.size() &&
+           util::same_bytes(at->data(), code.data(), code.size());
 }
 
 // A company number as the registers hold it. The text is a decimal number (any sign, point or other
@@ -109,6 +114,14 @@ bool is_occupation(std::string_view code) {
     return at != end && std::string_view(*at) == code;
 }
 
+// The country code at a position. A code has at most three characters, so its length is found without a
+// call of strlen (the lookup measures a code at every step of its search).
+std::string_view country(int position) {
+    const char* c = TcisStat[position];
+    const std::size_t n = c[0] == '\0' ? 0 : c[1] == '\0' ? 1 : c[2] == '\0' ? 2 : 3;
+    return {c, n};
+}
+
 // Positions of the country list ordered by code and, for equal codes, by position, so that the first
 // entry at or after a code's lower bound is its first position in the list. Built on first use, in
 // place, without allocation.
@@ -118,7 +131,7 @@ const std::array<std::int16_t, kCountries>& country_index() {
         for (int i = 0; i < kCountries; ++i)
             ix[i] = static_cast<std::int16_t>(i);
         std::sort(ix.begin(), ix.end(), [](std::int16_t a, std::int16_t b) {
-            const int c = util::compare_bytes(TcisStat[a], TcisStat[b]);
+            const int c = util::compare_bytes(country(a), country(b));
             return c != 0 ? c < 0 : a < b;
         });
         return ix;
@@ -132,13 +145,18 @@ int stat_position(std::string_view code) {
     const auto& index = country_index();
     const auto at =
         std::lower_bound(index.begin(), index.end(), code, [](std::int16_t entry, std::string_view c) {
-            return util::compare_bytes(TcisStat[entry], c) < 0;
+            return util::compare_bytes(country(entry), c) < 0;
         });
-    return at != index.end() && std::string_view(TcisStat[*at]) == code ? *at : kCountries;
+    if (at == index.end())
+        return kCountries;
+    const std::string_view found = country(*at);
+    return found.size() == code.size() && util::same_bytes(found.data(), code.data(), code.size())
+               ? *at
+               : kCountries;
 }
 
 std::string_view stat_code(int position) {
-    return position >= 0 && position < kCountries ? std::string_view(TcisStat[position]) : std::string_view();
+    return position >= 0 && position < kCountries ? country(position) : std::string_view();
 }
 
 int cis_predkladatelu(std::string_view text) {

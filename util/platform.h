@@ -21,6 +21,20 @@
 #define VALIX_PRINTF_FORMAT(format_index, first_arg) __attribute__((format(printf, format_index, first_arg)))
 #endif
 
+// For the few small steps of the per-field check that run for every field of a document: inlined into
+// their caller whatever the compiler's own estimate, so that no call, spill or reload surrounds them.
+#if defined(__GNUC__)
+#define VALIX_ALWAYS_INLINE inline __attribute__((always_inline))
+#else
+#define VALIX_ALWAYS_INLINE inline
+#endif
+// And the findings they raise, which are rare, kept out of their way.
+#if defined(__GNUC__)
+#define VALIX_COLD __attribute__((noinline, cold))
+#else
+#define VALIX_COLD
+#endif
+
 namespace util {
 
 // The identity of an existing file: two names of one file (a relative and an absolute path, a hard link)
