@@ -249,6 +249,11 @@ struct Kind {
     int end_row;
 };
 
+// The three kinds, fixed at compile time: the per-field steps below see constant addresses.
+constexpr Kind kPre{Ptab, PTabEsw, PTabLin, PTabPre, porDatP, pre::kEnd};
+constexpr Kind kTel{Ttab, TTabEsw, TTabLin, TTabPre, porDatT, tel::kEnd};
+constexpr Kind kNec{Ntab, NTabEsw, NTabLin, NTabPre, porDatN, nec::kEnd};
+
 std::string_view line() {
     return reader::s_cislo_radky.view();
 }
@@ -362,7 +367,7 @@ int k_Pre(std::string_view elem, std::string_view text) {
     const int row = find_pre(elem);
     if (row == pre::kEnd)
         return unknown_element(elem, text);
-    const Kind k{Ptab, PTabEsw, PTabLin, PTabPre, porDatP, pre::kEnd};
+    const Kind& k = kPre;
     book(k, row, elem, text);
     if (!length_ok(k, row, elem, text))
         return 0;
@@ -384,7 +389,7 @@ int k_Tel(std::string_view elem, std::string_view text) {
     const int row = find_tel(elem);
     if (row == tel::kEnd)
         return unknown_element(elem, text);
-    const Kind k{Ttab, TTabEsw, TTabLin, TTabPre, porDatT, tel::kEnd};
+    const Kind& k = kTel;
     book(k, row, elem, text);
     double value = kUnparsed;
     if (is_parsed(Ttab[row]) && !parse(k, row, elem, text, value))
@@ -407,7 +412,7 @@ int k_Nec(std::string_view elem, std::string_view text) {
     const int row = find_nec(elem);
     if (row == nec::kEnd)
         return unknown_element(elem, text);
-    const Kind k{Ntab, NTabEsw, NTabLin, NTabPre, porDatN, nec::kEnd};
+    const Kind& k = kNec;
     book(k, row, elem, text);
     double value = kUnparsed;
     if (is_parsed(Ntab[row]) && !parse(k, row, elem, text, value))

@@ -127,8 +127,8 @@ enum class Block { header, employer, employee };
 // A field that has been read: the echo line of an employee field in the content form (right after its
 // end tag), the end tag's name against the start tag's, then the echo line of a header or employer field
 // and the record check of the block.
-void check_field(Block block, std::string_view name, std::string_view value, std::string_view end_name,
-                 bool content_form) {
+VALIX_ALWAYS_INLINE void check_field(Block block, std::string_view name, std::string_view value,
+                                     std::string_view end_name, bool content_form) {
     if (content_form && block == Block::employee && echo_on())
         echo_field(name, value, end_name);
 

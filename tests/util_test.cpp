@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <regex>
 
 namespace {
 
@@ -60,6 +61,26 @@ TEST(NumberParsing, IntegersRealsAndRejectedTexts) {
         EXPECT_EQ(util::StrToDbl(v, odd, 'R'), 0) << odd;
     EXPECT_EQ(util::StrToDbl(v, ".5", 'R'), 0);
     EXPECT_EQ(v, 0.5);
+}
+
+// A number is an optional sign in front, then digits; a real may hold one point among its digits. Every
+// short text over the characters of numbers is accepted or refused by that rule alone.
+TEST(NumberParsing, AcceptsExactlySignDigitsAndOnePoint) {
+    const std::regex real("[+-]?[0-9]*(\\.[0-9]*)?"), integer("[+-]?[0-9]*");
+    const char alphabet[] = "05+-.x";
+    for (int len = 0; len <= 5; ++len) {
+        int combinations = 1;
+        for (int i = 0; i < len; ++i)
+            combinations *= 6;
+        for (int k = 0; k < combinations; ++k) {
+            std::string text;
+            for (int i = 0, c = k; i < len; ++i, c /= 6)
+                text += alphabet[c % 6];
+            double v = -1;
+            EXPECT_EQ(util::StrToDbl(v, text, 'R'), std::regex_match(text, real) ? 0 : 1) << text;
+            EXPECT_EQ(util::StrToDbl(v, text, 'N'), std::regex_match(text, integer) ? 0 : 1) << text;
+        }
+    }
 }
 
 TEST(CompanyNumber, CheckDigit) {

@@ -11,37 +11,50 @@ double jezdifdbl(double a, double b) {
 }
 
 int StrToDbl(double& result, std::string_view text, char type) {
-    // One pass checks the text and gathers its digits. A number with at most 15 significant digits and 22
-    // decimals is then one correctly rounded division of two exact doubles, which is exactly what the
-    // library's conversion gives; anything longer (rare) goes to the library.
+    // A number is an optional sign, digits, and for a real at most one point among them. One pass checks
+    // the text and gathers its digits; a number with at most 15 significant digits and 22 decimals is then
+    // one correctly rounded division of two exact doubles, which is exactly what the library's conversion
+    // gives. Anything longer (rare) goes to the library.
     static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    const int points_allowed = type == 'R' ? 1 : 0;
-    int points = 0;
+    const char* p = text.data();
+    const char* const e = p + text.size();
+    const auto digit = [](char c) { return static_cast<unsigned>(static_cast<unsigned char>(c)) - '0'; };
     bool negative = false;
-    std::uint64_t digits = 0;
-    int significant = 0, decimals = 0, seen = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c >= '0' && c <= '9') {
-            ++seen;
-            significant += significant > 0 || c != '0';
-            decimals += points;
-            digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
-            continue;
-        }
-        // A sign only in front (so at most one, never both), at most the allowed number of points.
-        const bool ok = c == '.' ? ++points <= points_allowed : (c == '+' || c == '-') && i == 0;
-        if (!ok) {
-            result = 0.0;
-            return 1;
-        }
-        negative |= c == '-';
+    if (p < e && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        ++p;
     }
-    if (seen == 0) {
+    const char* const first = p;
+    std::uint64_t digits = 0; // wraps only past 19 digits, when the library converts instead
+    for (; p < e && digit(*p) <= 9; ++p)
+        digits = digits * 10 + digit(*p);
+    int decimals = 0;
+    bool point = false;
+    if (p < e && *p == '.' && type == 'R') {
+        point = true;
+        const char* const after_point = ++p;
+        for (; p < e && digit(*p) <= 9; ++p)
+            digits = digits * 10 + digit(*p);
+        decimals = static_cast<int>(p - after_point);
+    }
+    if (p != e) {
+        result = 0.0;
+        return 1;
+    }
+    const int seen = static_cast<int>(p - first) - (point ? 1 : 0);
+    if (seen <= 0) {
         result = 0.0; // no digits at all: nothing is converted
         return 0;
+    }
+    // Leading zeros are no significant digits; they need counting only in a long number.
+    int significant = seen;
+    if (seen > 15) {
+        significant = 0;
+        for (const char* q = first; q < e; ++q)
+            if (*q != '.')
+                significant += significant > 0 || *q != '0';
     }
     if (significant <= 15 && decimals <= 22) {
         const double v = static_cast<double>(digits) / kPow10[decimals];
