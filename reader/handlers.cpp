@@ -15,6 +15,8 @@
 
 namespace reader {
 
+using std::string_view_literals::operator""sv;
+
 char rezim_zprac = 'Z';
 char sw_prvniZPV = 'A';
 char sw_bylTEL = ' ';
@@ -71,15 +73,30 @@ void echo_tag(std::string_view name) {
     out.raw(">\r\n");
 }
 
+// Every field of a document has its echo line: it is assembled in the file's buffer in one go.
 void echo_field(std::string_view name, std::string_view content, std::string_view end_name) {
     auto& out = validator::outsoub;
-    out.raw("<");
-    out.raw(name);
-    out.raw(">");
-    out.raw(content);
-    out.raw("<");
-    out.raw(end_name);
-    out.raw(">\r\n");
+    const std::size_t n = name.size() + content.size() + end_name.size() + 6;
+    if (n > util::OutFile::kMaxRoom) {
+        for (const std::string_view piece : {"<"sv, name, ">"sv, content, "<"sv, end_name, ">\r\n"sv})
+            out.raw(piece);
+        return;
+    }
+    char* const line = out.room(n);
+    if (line == nullptr)
+        return;
+    char* p = line;
+    *p++ = '<';
+    util::copy_short(p, name.data(), name.size());
+    p += name.size();
+    *p++ = '>';
+    util::copy_short(p, content.data(), content.size());
+    p += content.size();
+    *p++ = '<';
+    util::copy_short(p, end_name.data(), end_name.size());
+    p += end_name.size();
+    std::memcpy(p, ">\r\n", 3);
+    out.wrote(n);
 }
 
 int end_of_input() {

@@ -34,6 +34,18 @@ class OutFile {
     void printf(const char* format, ...) VALIX_PRINTF_FORMAT(2, 3);
     void raw(std::string_view s); // bytes as they are
     void flush();                 // hands the buffer to the file
+    // Room for n more bytes (n at most 4096) at the end of the buffer, which is handed to the file first
+    // when it is short of room; the caller puts the bytes there and then calls wrote(n). Null when the
+    // file is not open. A line assembled in place costs one copy of each piece and no call per piece.
+    char* room(std::size_t n) {
+        if (!is_open())
+            return nullptr;
+        if (sizeof buf_ - used_ < n)
+            flush();
+        return buf_ + used_;
+    }
+    void wrote(std::size_t n) { used_ += n; }
+    static constexpr std::size_t kMaxRoom = 4096;
 
   private:
     std::FILE* file_ = nullptr;
