@@ -30,24 +30,34 @@ char sw_stejne_vzdelani = 'A';
 
 namespace {
 
-// Every slot from used_slots on holds its reset values; only the slots below may differ. An employer
-// start therefore resets just the slots the previous employer used, so a file of many small employers
-// does not pay for 15 000 slots each time.
+// A slot is given its start values when the first employee of the run reaches it; the slots from
+// ready_slots on have not been reached and are never read. A run therefore touches only the memory its
+// largest employer needs: a small document starts at once instead of first writing a megabyte of slots.
+int ready_slots = 0;
+
+// Every slot from used_slots up to ready_slots holds its reset values; only the slots below may differ.
+// An employer start therefore resets just the slots the previous employer used, so a file of many small
+// employers does not pay for 15 000 slots each time.
 int used_slots = 0;
 
 // The arrays that an employer start resets; anec_lin and anec_iAA0137 keep what an earlier employer's
 // employee left in the slot.
+void reset_slot(int s) {
+    anec_iAA0126[s].assign("-");
+    anec_ind[s] = -1;
+    anec_iAA0231[s] = 0;
+    anec_iAA0211[s] = ' ';
+    anec_iAA0223[s] = ' ';
+    anec_iAA0033[s] = 0;
+    anec_iAA0131[s] = 0.0;
+    anec_iAA0132[s] = 0.0;
+}
+
 void reset_slots(int n) {
-    for (int s = 0; s < n; ++s) {
-        anec_iAA0126[s].assign("-");
-        anec_ind[s] = -1;
-        anec_iAA0231[s] = 0;
-        anec_iAA0211[s] = ' ';
-        anec_iAA0223[s] = ' ';
-        anec_iAA0033[s] = 0;
-        anec_iAA0131[s] = 0.0;
-        anec_iAA0132[s] = 0.0;
-    }
+    if (n > ready_slots)
+        n = ready_slots;
+    for (int s = 0; s < n; ++s)
+        reset_slot(s);
 }
 
 // Truncates toward zero. Values are filed before their length is checked, so a number far outside the
@@ -86,6 +96,13 @@ void start_employer_slots() {
 void next_employee_slot() {
     if (maxAktiAnec < kSlots - 1)
         ++maxAktiAnec;
+    if (maxAktiAnec == ready_slots) {
+        // The first visit of this slot in the run: the values a run starts with.
+        reset_slot(maxAktiAnec);
+        anec_lin[maxAktiAnec].clear();
+        anec_iAA0137[maxAktiAnec] = 0;
+        ++ready_slots;
+    }
 }
 
 // A field absent from the block counts 0; the fields' marks are not consulted.
@@ -170,11 +187,7 @@ void lookup_employee_code(int row, std::string_view text) {
 }
 
 void reset_employees() {
-    reset_slots(kSlots);
-    for (int s = 0; s < kSlots; ++s) {
-        anec_lin[s].clear();
-        anec_iAA0137[s] = 0;
-    }
+    ready_slots = 0;
     used_slots = 0;
     maxAktiAnec = -1;
     necsav_AA0013.clear();
