@@ -125,6 +125,28 @@ TEST(EmployeeSlots, NextEmployerSeesResetValuesWhereTheLastOneFiled) {
     EXPECT_EQ(anec_iAA0126[0], "-");
 }
 
+// A slot keeps values across employers, but never across runs: the next run's first employee in the slot
+// finds the values every run starts with, though the slot is only given them when first reached.
+TEST(EmployeeSlots, ANewRunFindsEverySlotAsARunStarts) {
+    {
+        Block b;
+        reader::s_cislo_radky.assign("40");
+        for (const char* id : {"A", "B", "C"})
+            b.employee({{"AA0126", id}, {"AA0211", "1"}, {"AA0223", "K"}, {"AA0137", "1"}});
+    }
+    Block b; // a new run
+    for (int s = 0; s < 3; ++s)
+        b.employee({{"AA0231", "1970"}});
+    for (int s = 0; s < 3; ++s) {
+        EXPECT_EQ(anec_iAA0126[s], "-");
+        EXPECT_EQ(anec_ind[s], -1);
+        EXPECT_EQ(anec_iAA0211[s], ' ');
+        EXPECT_EQ(anec_iAA0223[s], ' ');
+        EXPECT_EQ(anec_lin[s], "");
+        EXPECT_EQ(anec_iAA0137[s], 0);
+    }
+}
+
 TEST(EmployeeAccumulators, EmployeeEndAddsToTheEmployerAndEmployerStartClears) {
     Block b;
     b.employee({{"AA0136", "0.5"}, {"AA0137", "1"}, {"AA0144", "30000"}});
