@@ -125,4 +125,37 @@ TEST_F(QuickLane, GivesTheGeneralPathsReportOnDamagedDocuments) {
     }
 }
 
+// A file is read through a buffer a fraction of its size: elements stand across every refill at every
+// offset, and there the one-look path must hand over to the general one.
+TEST_F(QuickLane, GivesTheGeneralPathsReportAcrossBufferRefills) {
+    const std::string doc =
+        testing_support::slurp(testing_support::source_dir() / "examples" / "zpv-chyby.xml");
+    const std::size_t from = doc.rfind('\n', doc.find("<zamestnavatel>")) + 1;
+    const std::size_t to = doc.find('\n', doc.rfind("</zamestnavatel>")) + 1;
+    const std::string employers = doc.substr(from, to - from);
+    std::string big = doc.substr(0, from);
+    std::mt19937 rng(4711);
+    while (big.size() < (3u << 20)) {
+        std::string copy = employers;
+        // Indentation of random width shifts every later element against the buffer's edges.
+        for (std::size_t at = copy.find('\n'); at != std::string::npos; at = copy.find('\n', at + 1))
+            if (rng() % 16 == 0)
+                copy.insert(at + 1, rng() % 40, ' ');
+        big += rng() % 4 == 0 ? damaged(copy, rng) : copy;
+    }
+    big += doc.substr(to);
+
+    testing_support::Scratch s;
+    testing_support::spit(s / "big.xml", big);
+    reader::quick_lane = false;
+    const int general = s.run({"big.xml", "general.txt", "general-echo.xml"});
+    reader::quick_lane = true;
+    const int quick = s.run({"big.xml", "quick.txt", "quick-echo.xml"});
+    EXPECT_EQ(quick, general);
+    const std::string report = testing_support::slurp(s / "quick.txt");
+    EXPECT_GT(report.size(), 100000u); // the damage gives many findings
+    EXPECT_EQ(report, testing_support::slurp(s / "general.txt"));
+    EXPECT_EQ(testing_support::slurp(s / "quick-echo.xml"), testing_support::slurp(s / "general-echo.xml"));
+}
+
 } // namespace

@@ -5,8 +5,10 @@
 #   tools/bench.sh [BUILD_DIR]        (default: build; the documents are generated there once)
 #
 # Prints, per file and command, the median wall time of 3 runs as MB/s and the peak RSS, and the ratios
-# valix/wc and valix/xmllint.
+# of valix (CSV report, no echo file) to wc and xmllint, of valix with the echo file to valix without it,
+# and of valix on the file to valix on clean-1g.xml.
 set -euo pipefail
+export LC_ALL=C # decimal points in the clock and in awk
 cd "$(dirname "$0")/.."
 build=${1:-build}
 
@@ -35,32 +37,55 @@ make_doc one-employer.xml --employers 1 --employees 15000 --reverse-ids --seed 4
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# median wall seconds and the largest peak RSS (kB) of 3 runs of a command
-measure() {
-  local times=() rss=0 t m
-  for _ in 1 2 3; do
-    /usr/bin/time -f "%e %M" -o "$work/t" "$@" >/dev/null 2>&1 || true
-    read -r t m < <(tail -n 1 "$work/t")
-    times+=("$t")
-    [ "$m" -gt "$rss" ] && rss=$m
-  done
-  printf '%s %s\n' "$(printf '%s\n' "${times[@]}" | sort -g | sed -n 2p)" "$rss"
+# One run of a command: its wall seconds (bash's clock in microseconds: /usr/bin/time gives hundredths), peak
+# RSS (kB) and exit status, appended as a line to the file named first.
+run_once() {
+  local out=$1 t0 t1 x m
+  shift
+  t0=$EPOCHREALTIME
+  /usr/bin/time -f "%x %M" -o "$work/t" "$@" >/dev/null 2>&1 || true
+  t1=$EPOCHREALTIME
+  read -r x m < <(tail -n 1 "$work/t")
+  printf '%s %s %s\n' "$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.4f", b - a }')" "$m" "$x" >>"$out"
 }
 
-printf '%-20s %8s | %-22s %-22s %-22s %-22s | %7s %9s\n' file MB "valix csv MB/s (RSS)" "valix htm+echo MB/s" \
-  "wc -l MB/s" "xmllint MB/s" "v/wc" "v/xmllint"
+# The median seconds of the runs in a file, their largest peak RSS and the exit status of the last run
+# that failed (0 when none did).
+summary() {
+  printf '%s %s %s\n' "$(sort -g "$1" | sed -n 2p | cut -d' ' -f1)" \
+    "$(sort -k2,2n "$1" | tail -n 1 | cut -d' ' -f2)" \
+    "$(awk '$3 != 0 { s = $3 } END { print s + 0 }' "$1")"
+}
+
+printf '%-20s %8s | %-22s %-22s %-22s %-22s | %6s %9s %9s %9s\n' file MB "valix csv MB/s (RSS)" "valix htm+echo MB/s" \
+  "wc -l MB/s" "xmllint MB/s" "v/wc" "v/xmllint" "echo/csv" "v/clean"
+clean_rate=
 for f in clean-1g.xml faulty-200m.xml small-employers.xml one-employer.xml; do
   path=$(realpath "$data/$f")
   mb=$(awk -v b="$(stat -c %s "$path")" 'BEGIN { printf "%.1f", b / 1048576 }')
   cat "$path" >/dev/null # warm the page cache for every command alike
-  read -r tc rc < <(cd "$work" && measure "$valix" "$path" out.csv)
-  read -r te re < <(cd "$work" && measure "$valix" "$path" out.htm echo.xml)
-  read -r tw rw < <(measure wc -l "$path")
-  read -r tx rx < <(measure xmllint --noout --stream "$path")
-  rate() { awk -v m="$mb" -v t="$1" 'BEGIN { if (t <= 0) t = 0.005; printf "%.0f", m / t }'; }
-  printf '%-20s %8s | %-22s %-22s %-22s %-22s | %7s %9s\n' "$f" "$mb" \
+  # The commands take turns, so that a machine whose speed drifts during the run treats them alike.
+  rm -f "$work"/runs-*
+  for _ in 1 2 3; do
+    (cd "$work" && run_once "$work/runs-csv" "$valix" "$path" out.csv)
+    (cd "$work" && run_once "$work/runs-echo" "$valix" "$path" out.htm echo.xml)
+    run_once "$work/runs-wc" wc -l "$path"
+    run_once "$work/runs-xmllint" xmllint --noout --stream "$path"
+  done
+  read -r tc rc _ < <(summary "$work/runs-csv")
+  read -r te re _ < <(summary "$work/runs-echo")
+  read -r tw rw _ < <(summary "$work/runs-wc")
+  read -r tx rx sx < <(summary "$work/runs-xmllint")
+  rate() { awk -v m="$mb" -v t="$1" 'BEGIN { printf "%.0f", m / t }'; }
+  # xmllint gives up at the first error of well-formedness (the faulty file has some): its time then
+  # says nothing of parsing the file, and no ratio is given.
+  xrate="$(rate "$tx") ($((rx / 1024)) MB)" xratio=$(awk -v a="$tx" -v b="$tc" 'BEGIN { printf "%.1f", a / b }')
+  [ "$sx" = 0 ] || { xrate="stops early"; xratio="-"; }
+  [ -n "$clean_rate" ] || clean_rate=$(rate "$tc")
+  printf '%-20s %8s | %-22s %-22s %-22s %-22s | %6s %9s %9s %9s\n' "$f" "$mb" \
     "$(rate "$tc") ($((rc / 1024)) MB)" "$(rate "$te") ($((re / 1024)) MB)" \
-    "$(rate "$tw") ($((rw / 1024)) MB)" "$(rate "$tx") ($((rx / 1024)) MB)" \
-    "$(awk -v a="$tw" -v b="$tc" 'BEGIN { if (a <= 0) a = 0.005; printf "%.2f", a / b }')" \
-    "$(awk -v a="$tx" -v b="$tc" 'BEGIN { printf "%.1f", a / b }')"
+    "$(rate "$tw") ($((rw / 1024)) MB)" "$xrate" \
+    "$(awk -v a="$tw" -v b="$tc" 'BEGIN { printf "%.2f", a / b }')" "$xratio" \
+    "$(awk -v a="$tc" -v b="$te" 'BEGIN { printf "%.2f", a / b }')" \
+    "$(awk -v r="$(rate "$tc")" -v c="$clean_rate" 'BEGIN { printf "%.2f", r / c }')"
 done
