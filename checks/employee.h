@@ -51,6 +51,17 @@ void end_employee();
 void file_employee_value(int row, std::string_view text);
 void lookup_employee_code(int row, std::string_view text);
 
+// The rows that either step has work for; most rows have none, and k_Nec asks here before calling.
+inline constexpr std::uint64_t kFiledRows = 1ull << nec::AA0126 | 1ull << nec::AA0231 | 1ull << nec::AA0211 |
+                                            1ull << nec::AA0223 | 1ull << nec::AA0033 | 1ull << nec::AA0013 |
+                                            1ull << nec::AA0131 | 1ull << nec::AA0132 | 1ull << nec::AA0137;
+inline constexpr std::uint64_t kCodedRows = 1ull << nec::AA0223 | 1ull << nec::AA0033 | 1ull << nec::AA0013 |
+                                            1ull << nec::AA0130 | 1ull << nec::AA0091 | 1ull << nec::AA0690;
+static_assert(nec::kEnd <= 64, "one bit per row");
+inline bool in_rows(std::uint64_t rows, int row) {
+    return (rows >> row & 1) != 0;
+}
+
 void reset_employees();
 
 } // namespace checks

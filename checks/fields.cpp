@@ -418,11 +418,13 @@ int k_Nec(std::string_view elem, std::string_view text) {
     if (is_parsed(Ntab[row]) && !parse(k, row, elem, text, value))
         return 0;
     NTabSum[row] = value;
-    file_employee_value(row, text);
+    if (in_rows(kFiledRows, row))
+        file_employee_value(row, text);
     if (!length_ok(k, row, elem, text))
         return 0;
     check_bounds(k, row, elem, text, value);
-    lookup_employee_code(row, text);
+    if (in_rows(kCodedRows, row))
+        lookup_employee_code(row, text);
     return 0;
 }
 

@@ -106,12 +106,18 @@ bool is_submitter(std::uint32_t number) {
     return std::binary_search(TcisPred, TcisPred + kSubmitters, number);
 }
 
+// An occupation code of the register: five digits (the build step admits no other), so its length is
+// known without a call of strlen at every step of the search.
+std::string_view occupation(const char (&entry)[6]) {
+    return {entry, 5};
+}
+
 bool is_occupation(std::string_view code) {
     const auto* end = TcisKzam + kOccupations;
     const auto* at = std::lower_bound(TcisKzam, end, code, [](const char(&entry)[6], std::string_view c) {
-        return util::compare_bytes(entry, c) < 0;
+        return util::compare_bytes(occupation(entry), c) < 0;
     });
-    return at != end && std::string_view(*at) == code;
+    return at != end && occupation(*at) == code;
 }
 
 // The country code at a position. A code has at most three characters, so its length is found without a
