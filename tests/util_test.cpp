@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 #include <regex>
 
 namespace {
@@ -79,6 +80,26 @@ TEST(NumberParsing, AcceptsExactlySignDigitsAndOnePoint) {
             double v = -1;
             EXPECT_EQ(util::StrToDbl(v, text, 'R'), std::regex_match(text, real) ? 0 : 1) << text;
             EXPECT_EQ(util::StrToDbl(v, text, 'N'), std::regex_match(text, integer) ? 0 : 1) << text;
+        }
+    }
+}
+
+// Bytes next to the digits in the code table, NUL, blanks and high bytes are refused wherever they stand,
+// and every accepted text converts exactly as the library converts it.
+TEST(NumberParsing, BytesBesideTheDigitsAreRefusedAndNumbersExact) {
+    const std::regex real("[+-]?[0-9]*(\\.[0-9]*)?");
+    const char alphabet[] = {'0', '1', '5',  '9', '9',    '0',    '/',   ':',
+                             '.', '-', '\0', ' ', '\xFA', '\xFF', '\xB9'};
+    std::mt19937 rng(5);
+    for (int round = 0; round < 200000; ++round) {
+        std::string text(1 + rng() % 9, '0');
+        for (char& c : text)
+            c = rng() % 3 == 0 ? alphabet[rng() % sizeof alphabet] : static_cast<char>('0' + rng() % 10);
+        double v = -1;
+        const bool valid = std::regex_match(text, real);
+        ASSERT_EQ(util::StrToDbl(v, text, 'R'), valid ? 0 : 1) << text;
+        if (valid) {
+            ASSERT_EQ(v, std::atof(text.c_str())) << text;
         }
     }
 }
