@@ -139,15 +139,41 @@ void take_name_as_akt_elem() {
     elem_len = n;
 }
 
+// A field's echo line when the element in the input is that line: one copy.
+void echo_element(std::string_view element) {
+    auto& out = validator::outsoub;
+    if (element.size() + 2 > util::OutFile::kMaxRoom) {
+        out.raw(element);
+        out.raw("\r\n");
+        return;
+    }
+    char* const line = out.room(element.size() + 2);
+    if (line == nullptr)
+        return;
+    util::copy_element(line, element.data(), element.size());
+    line[element.size()] = '\r';
+    line[element.size() + 1] = '\n';
+    out.wrote(element.size() + 2);
+}
+
 enum class Block { header, employer, employee };
 
 // A field that has been read: the echo line of an employee field in the content form (right after its
 // end tag), the end tag's name against the start tag's, then the echo line of a header or employer field
 // and the record check of the block.
+// When the element as it stands in the input is its echo line (without the line end), `element` holds it
+// and is copied in one piece; otherwise it is empty and the line is assembled.
 VALIX_ALWAYS_INLINE void check_field(Block block, std::string_view name, std::string_view value,
-                                     std::string_view end_name, bool content_form) {
+                                     std::string_view end_name, bool content_form,
+                                     std::string_view element = {}) {
+    const auto echo = [&] {
+        if (element.empty())
+            echo_field(name, value, end_name);
+        else
+            echo_element(element);
+    };
     if (content_form && block == Block::employee && echo_on())
-        echo_field(name, value, end_name);
+        echo();
 
     if (!end_matches(name, end_name))
         report::zpracuj_chybu(s_cislo_radky, "ES302", name, end_name, "  ");
@@ -155,12 +181,12 @@ VALIX_ALWAYS_INLINE void check_field(Block block, std::string_view name, std::st
     switch (block) {
     case Block::header:
         if (echo_on())
-            echo_field(name, value, end_name);
+            echo();
         checks::k_Pre(name, value);
         break;
     case Block::employer:
         if (echo_on())
-            echo_field(name, value, end_name);
+            echo();
         if (is_named(name, "AA0017"))
             telicokod.assign(value);
         checks::k_Tel(name, value);
@@ -230,7 +256,9 @@ bool quick_field(Block block, std::string_view first, std::string_view second) {
     if (!name.empty() && (name.front() == '!' || name.back() == '/'))
         return false;
     take_field_line(f);
-    check_field(block, name, without_leading_blanks(f.content), f.end_name, true);
+    // The element holds no blank and its name is shorter than the cut, so its echo line is the element
+    // itself.
+    check_field(block, name, f.content, f.end_name, true, f.element);
     return true;
 }
 

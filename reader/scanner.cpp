@@ -503,6 +503,7 @@ bool peek_field_line(FieldLine& f) {
     f.name = {p + open + 1, static_cast<std::size_t>(name_end - open - 1)};
     f.content = {p + name_end + 1, static_cast<std::size_t>(content_end - name_end - 1)};
     f.end_name = {p + content_end + 1, static_cast<std::size_t>(close - content_end - 1)};
+    f.element = {p + open, static_cast<std::size_t>(close - open + 1)};
     f.lines = lines;
     f.next = pos + static_cast<std::size_t>(close) + 1;
     return true;

@@ -72,6 +72,7 @@ struct FieldLine {
     std::string_view name;     // the start tag's name
     std::string_view content;  // the content as it stands, leading blanks included
     std::string_view end_name; // the end tag's name
+    std::string_view element;  // the whole element, from its '<' to the end tag's '>'
     int lines = 0;             // line feeds in the gap before the start tag
     std::size_t next = 0;      // where the scanner goes on after the end tag
 };

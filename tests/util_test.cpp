@@ -104,6 +104,27 @@ TEST(NumberParsing, BytesBesideTheDigitsAreRefusedAndNumbersExact) {
     }
 }
 
+// copy_short and copy_element move names, codes and whole elements in pieces: every length, and ranges
+// that overlap in either direction, give what memmove gives.
+TEST(TextHelpers, ShortCopiesAreMemmoves) {
+    char pattern[200];
+    for (int i = 0; i < 200; ++i)
+        pattern[i] = static_cast<char>(i * 7 + 1);
+    for (std::size_t n = 0; n <= 80; ++n) {
+        for (const int shift : {-40, -17, -9, -1, 0, 1, 5, 16, 33, 60}) {
+            char expected[200], actual[200];
+            std::memcpy(expected, pattern, sizeof pattern);
+            std::memcpy(actual, pattern, sizeof pattern);
+            std::memmove(expected + 60 + shift, expected + 60, n);
+            util::copy_short(actual + 60 + shift, actual + 60, n);
+            ASSERT_EQ(std::memcmp(expected, actual, sizeof actual), 0) << n << " " << shift;
+            std::memcpy(actual, pattern, sizeof pattern);
+            util::copy_element(actual + 60 + shift, actual + 60, n);
+            ASSERT_EQ(std::memcmp(expected, actual, sizeof actual), 0) << n << " " << shift;
+        }
+    }
+}
+
 TEST(CompanyNumber, CheckDigit) {
     EXPECT_EQ(util::chk_ICO("12345679"), 0);
     EXPECT_EQ(util::chk_ICO("12345670"), 1);

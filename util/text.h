@@ -46,6 +46,26 @@ inline void copy_short(char* dst, const char* src, std::size_t n) {
     }
 }
 
+// Copies n bytes like copy_short, for texts of up to 64 bytes (a whole field element): four overlapping
+// sixteen-byte pieces, at 0, 16, n - 32 and n - 16 (below 33 bytes at 0 and n - 16, twice), all loaded
+// before any is stored.
+inline void copy_element(char* dst, const char* src, std::size_t n) {
+    if (n <= 16 || n > 64) {
+        copy_short(dst, src, n);
+        return;
+    }
+    const std::size_t o1 = n > 32 ? 16 : 0, o2 = n > 32 ? n - 32 : n - 16;
+    char a[16], b[16], c[16], d[16];
+    std::memcpy(a, src, 16);
+    std::memcpy(b, src + o1, 16);
+    std::memcpy(c, src + o2, 16);
+    std::memcpy(d, src + n - 16, 16);
+    std::memcpy(dst, a, 16);
+    std::memcpy(dst + o1, b, 16);
+    std::memcpy(dst + o2, c, 16);
+    std::memcpy(dst + n - 16, d, 16);
+}
+
 // Whether n bytes at a and at b are equal. Names and codes are a few bytes long: they are compared as
 // two overlapping words, as copy_short moves them, instead of by a call of the library's memcmp.
 inline bool same_bytes(const char* a, const char* b, std::size_t n) {
