@@ -64,10 +64,14 @@ for f in clean-1g.xml faulty-200m.xml small-employers.xml one-employer.xml; do
   path=$(realpath "$data/$f")
   mb=$(awk -v b="$(stat -c %s "$path")" 'BEGIN { printf "%.1f", b / 1048576 }')
   cat "$path" >/dev/null # warm the page cache for every command alike
-  # The commands take turns, so that a machine whose speed drifts during the run treats them alike.
+  # The commands take turns, so that a machine whose speed drifts during the run treats them alike. The
+  # previous run's output files are removed first (not timed): overwriting a gigabyte echo file written a
+  # second earlier would time the kernel's writing back of that file, not valix.
   rm -f "$work"/runs-*
   for _ in 1 2 3; do
+    rm -f "$work/out.csv"
     (cd "$work" && run_once "$work/runs-csv" "$valix" "$path" out.csv)
+    rm -f "$work/out.htm" "$work/echo.xml"
     (cd "$work" && run_once "$work/runs-echo" "$valix" "$path" out.htm echo.xml)
     run_once "$work/runs-wc" wc -l "$path"
     run_once "$work/runs-xmllint" xmllint --noout --stream "$path"
