@@ -125,6 +125,19 @@ TEST(TextHelpers, ShortCopiesAreMemmoves) {
     }
 }
 
+// Names are compared as words: a difference at any position of any length is seen, and none is invented.
+TEST(TextHelpers, SameBytesSeesADifferenceAnywhere) {
+    const std::string a = "AA0131AA0132AA0133AA";
+    for (std::size_t n = 0; n <= a.size(); ++n) {
+        EXPECT_TRUE(util::same_bytes(a.data(), std::string(a).data(), n)) << n;
+        for (std::size_t at = 0; at < n; ++at) {
+            std::string b = a;
+            b[at] ^= 0x40;
+            EXPECT_FALSE(util::same_bytes(a.data(), b.data(), n)) << n << " " << at;
+        }
+    }
+}
+
 TEST(CompanyNumber, CheckDigit) {
     EXPECT_EQ(util::chk_ICO("12345679"), 0);
     EXPECT_EQ(util::chk_ICO("12345670"), 1);

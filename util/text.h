@@ -66,25 +66,25 @@ inline void copy_element(char* dst, const char* src, std::size_t n) {
     std::memcpy(dst + n - 16, d, 16);
 }
 
+// Whether the first and the last sizeof(Word) bytes of n at a and at b are equal (n from sizeof(Word) to
+// twice that: the two words then cover all n).
+template <typename Word>
+inline bool same_two_words(const char* a, const char* b, std::size_t n) {
+    Word a0, a1, b0, b1;
+    std::memcpy(&a0, a, sizeof(Word));
+    std::memcpy(&a1, a + n - sizeof(Word), sizeof(Word));
+    std::memcpy(&b0, b, sizeof(Word));
+    std::memcpy(&b1, b + n - sizeof(Word), sizeof(Word));
+    return ((a0 ^ b0) | (a1 ^ b1)) == 0;
+}
+
 // Whether n bytes at a and at b are equal. Names and codes are a few bytes long: they are compared as
 // two overlapping words, as copy_short moves them, instead of by a call of the library's memcmp.
 inline bool same_bytes(const char* a, const char* b, std::size_t n) {
-    if (n >= 8 && n <= 16) {
-        std::uint64_t a0, a1, b0, b1;
-        std::memcpy(&a0, a, 8);
-        std::memcpy(&a1, a + n - 8, 8);
-        std::memcpy(&b0, b, 8);
-        std::memcpy(&b1, b + n - 8, 8);
-        return ((a0 ^ b0) | (a1 ^ b1)) == 0;
-    }
-    if (n >= 4 && n < 8) {
-        std::uint32_t a0, a1, b0, b1;
-        std::memcpy(&a0, a, 4);
-        std::memcpy(&a1, a + n - 4, 4);
-        std::memcpy(&b0, b, 4);
-        std::memcpy(&b1, b + n - 4, 4);
-        return ((a0 ^ b0) | (a1 ^ b1)) == 0;
-    }
+    if (n >= 8 && n <= 16)
+        return same_two_words<std::uint64_t>(a, b, n);
+    if (n >= 4 && n < 8)
+        return same_two_words<std::uint32_t>(a, b, n);
     for (std::size_t i = 0; i < n; ++i)
         if (a[i] != b[i])
             return false;
