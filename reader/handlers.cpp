@@ -160,9 +160,9 @@ enum class Block { header, employer, employee };
 
 // A field that has been read: the echo line of an employee field in the content form (right after its
 // end tag), the end tag's name against the start tag's, then the echo line of a header or employer field
-// and the record check of the block.
-// When the element as it stands in the input is its echo line (without the line end), `element` holds it
-// and is copied in one piece; otherwise it is empty and the line is assembled.
+// and the record check of the block. When the element as it stands in the input is its echo line (without
+// the line end), `element` holds it and is copied in one piece; otherwise it is empty and the line is
+// assembled.
 VALIX_ALWAYS_INLINE void check_field(Block block, std::string_view name, std::string_view value,
                                      std::string_view end_name, bool content_form,
                                      std::string_view element = {}) {
