@@ -70,14 +70,14 @@ int dej_obsah_a_konec(char* content, int& content_len, char* end_name);
 // a file go at the speed of reading it.
 struct FieldLine {
     std::string_view name;     // the start tag's name
-    std::string_view content;  // the content as it stands, leading blanks included
+    std::string_view content;  // the content (it holds no blank, so it is the field's value too)
     std::string_view end_name; // the end tag's name
     std::string_view element;  // the whole element, from its '<' to the end tag's '>'
     int lines = 0;             // line feeds in the gap before the start tag
     std::size_t next = 0;      // where the scanner goes on after the end tag
 };
-// True when the next element has that shape and lies wholly in the buffer, with no line end, NUL, colon or
-// blank in a name and no line end or NUL in the content: then reading it with dej_element, dej_obsah and
+// True when the next element has that shape within the next 48 bytes of the buffer, with no control byte,
+// blank or colon anywhere from its '<' to its last '>': then reading it with dej_element, dej_obsah and
 // dej_element again (or dej_obsah_a_konec) would store exactly these texts and count exactly these lines.
 // Nothing is consumed: the views stay valid until take_field_line or any other read. Otherwise false, and
 // the caller takes the general path.
