@@ -269,7 +269,6 @@ int unknown_element(std::string_view elem, std::string_view text) {
     return 1;
 }
 
-// Step 2: the field's mark, line and occurrence, and whether it stands where the table expects it.
 // The field that should have come here. Past the end row there is none; the end marker then stands for
 // "no further field".
 VALIX_COLD void out_of_place(const Kind& k, std::string_view elem, std::string_view text) {
@@ -277,6 +276,7 @@ VALIX_COLD void out_of_place(const Kind& k, std::string_view elem, std::string_v
     report::zpracuj_chybu(line(), "ES305", elem, text, k.tab[at].elem);
 }
 
+// Step 2: the field's mark, line and occurrence, and whether it stands where the table expects it.
 VALIX_ALWAYS_INLINE void book(const Kind& k, int row, std::string_view elem, std::string_view text) {
     k.esw[row] = ' ';
     k.lin[row].assign_digits(reader::s_cislo_radky); // digits only: no NUL to look for
