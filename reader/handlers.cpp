@@ -111,16 +111,10 @@ void set_akt_elem(std::string_view name) {
     akt_elem[elem_len] = '\0';
 }
 
-// A field's value is its content without the leading blanks; trailing blanks stay.
-std::string_view without_leading_blanks(std::string_view content) {
+// The content without its leading blanks; trailing blanks stay.
+void set_obsah(std::string_view content) {
     while (!content.empty() && content.front() == ' ')
         content.remove_prefix(1);
-    return content;
-}
-
-// The value of a field into akt_obsah (the content may already stand there).
-void set_obsah(std::string_view content) {
-    content = without_leading_blanks(content);
     util::copy_short(akt_obsah, content.data(), content.size());
     akt_obsah[content.size()] = '\0';
     obsah_len = content.size();
@@ -228,16 +222,11 @@ int field_element(Block block) {
         std::memcpy(buf_element + 1, akt_elem, elem_len + 1);
         end_len = elem_len + 1;
     } else {
-        int content_len = 0;
-        if (dej_obsah_a_konec(akt_obsah, content_len, buf_element) == 0) {
-            set_obsah({akt_obsah, static_cast<std::size_t>(content_len)});
-        } else {
-            if (dej_obsah(buf_element) < 0)
-                return end_of_input();
-            set_obsah(tag());
-            if (dej_element(buf_element) < 0)
-                return end_of_input();
-        }
+        if (dej_obsah(buf_element) < 0)
+            return end_of_input();
+        set_obsah(tag());
+        if (dej_element(buf_element) < 0)
+            return end_of_input();
         end_len = static_cast<std::size_t>(piece_len);
     }
     check_field(block, elem(), obsah(), end_tag(), !empty_form);

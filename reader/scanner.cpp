@@ -381,36 +381,6 @@ int dej_obsah(char* buf) {
     }
 }
 
-int dej_obsah_a_konec(char* content, int& content_len, char* end_name) {
-    // The state after dej_element ended a name with '>': the tag is closed, the next '<' not yet read.
-    if (je_ZAVZAV != 'A' || je_OTVZAV != 'N')
-        return 1;
-    const char* p = data + pos;
-    const char* e = data + end;
-    const char* q = p;
-    q = plain_run_end<false>(q, e);
-    // The content must end at a '<' inside the buffer, short of the 301-character cut.
-    if (q == e || *q != '<' || q - p >= kPiece)
-        return 1;
-    const char* name = q + 1;
-    const char* r = name;
-    r = plain_run_end<true>(r, e);
-    if (r == e || *r != '>' || r - name >= kPiece)
-        return 1;
-    const auto n = static_cast<std::size_t>(q - p);
-    const auto m = static_cast<std::size_t>(r - name);
-    util::copy_short(content, p, n);
-    content[n] = '\0';
-    content_len = static_cast<int>(n);
-    util::copy_short(end_name, name, m);
-    end_name[m] = '\0';
-    piece_len = static_cast<int>(m);
-    pos = static_cast<std::size_t>(r + 1 - data);
-    je_OTVZAV = 'N';
-    je_ZAVZAV = 'A';
-    return 0;
-}
-
 namespace {
 
 // The bytes of a 48-byte window that decide the shape of a field line, one bit per byte.

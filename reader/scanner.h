@@ -58,12 +58,6 @@ int preskoc_zbytek_komentare();
 int dej_obsah(char* buf);
 char prvek_zac_kon(const char* start, const char* end);
 
-// The common shape of a field, content and end tag on one line ("40</AA0131>"), read in one pass: when
-// the buffer holds the whole content and the end tag's name, with no line end, NUL, colon or other special
-// byte in them, both are stored exactly as dej_obsah and dej_element would store them (the content in
-// `content`, the end tag's name in `end_name`, their lengths in `content_len` and piece_len) and the
-// result is 0. Otherwise nothing is read and the result is 1: the caller then takes the general path.
-int dej_obsah_a_konec(char* content, int& content_len, char* end_name);
 // A whole field on one line, seen in the input buffer where it stands: the gap up to its '<', the start
 // tag's name ended by '>', the content ended by '<' and the end tag's name ended by '>'. This is the shape
 // of nearly every element of a document, and taking it in one look, without copying a byte, is what makes
@@ -78,7 +72,7 @@ struct FieldLine {
 };
 // True when the next element has that shape within the next 48 bytes of the buffer, with no control byte,
 // blank or colon anywhere from its '<' to its last '>': then reading it with dej_element, dej_obsah and
-// dej_element again (or dej_obsah_a_konec) would store exactly these texts and count exactly these lines.
+// dej_element again would store exactly these texts and count exactly these lines.
 // Nothing is consumed: the views stay valid until take_field_line or any other read. Otherwise false, and
 // the caller takes the general path.
 bool peek_field_line(FieldLine& f);
