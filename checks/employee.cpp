@@ -70,10 +70,11 @@ std::int32_t truncated(double v) {
     return static_cast<std::int32_t>(v);
 }
 
-// The first character of a code. An empty code (already a length finding) is filed as the blank of a
-// block without the field, so that no NUL byte can reach a report row that shows the character.
+// The first character of a code. An empty code (already a length finding) files the text's terminator,
+// code 0: unlike the blank of a block without the field, it shows as the empty text in a report row and
+// orders below every other character.
 char first_char(std::string_view text) {
-    return text.empty() ? ' ' : text[0];
+    return text.empty() ? '\0' : text[0];
 }
 
 } // namespace

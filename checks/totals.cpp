@@ -29,6 +29,15 @@ using util::fmt;
 
 constexpr std::string_view kBlank = "   ";
 
+// Findings about the employer's own figures show no employee: the employee column is blanked right before
+// each of them. Where the steps report nothing, the column keeps what it held (the last employee read or
+// the last person reported), and findings that follow the employer's end show that.
+void zpracuj_chybu_zamestnavatele(std::string_view line, std::string_view code, std::string_view elem,
+                                  std::string_view value, std::string_view expected) {
+    reader::identnec.assign(kBlank);
+    zpracuj_chybu(line, code, elem, value, expected);
+}
+
 // Of one person's records, the first one and at most this many more are compared and summed.
 constexpr int kDalsichNejvyse = 5;
 // Persons' line lists: six line texts, five commas and the mark of a longer person.
@@ -77,13 +86,13 @@ std::string_view zeme(std::int32_t pos) {
 
 // Step 1: every employer field exactly once.
 void chybejici_a_opakovane() {
-    reader::identnec.assign(kBlank);
     for (int row = 0; row < tel::kEnd; ++row) {
         const std::string_view elem = Ttab[row].elem;
         if (TTabPre[row] == 0)
-            zpracuj_chybu(reader::s_cislo_radky, "ES303", elem, kBlank, elem);
+            zpracuj_chybu_zamestnavatele(reader::s_cislo_radky, "ES303", elem, kBlank, elem);
         else if (TTabPre[row] > 1)
-            zpracuj_chybu(reader::s_cislo_radky, "ES304", elem, kBlank, fmt("%d", TTabPre[row]));
+            zpracuj_chybu_zamestnavatele(reader::s_cislo_radky, "ES304", elem, kBlank,
+                                         fmt("%d", TTabPre[row]));
     }
 }
 
@@ -167,7 +176,12 @@ void zkontroluj_osobu(const std::int32_t* blok, int pomz_ind) {
     if (pomz_ind > kDalsichNejvyse)
         pom_nec.append(kVice);
 
-    reader::identnec.assign(anec_iAA0126[blok[0]]);
+    // Each finding about the person shows the person's identifier and the lines of the records compared.
+    auto zpracuj_chybu = [&](std::string_view line, std::string_view code, std::string_view elem,
+                             std::string_view value, std::string_view expected) {
+        reader::identnec.assign(anec_iAA0126[blok[0]]);
+        report::zpracuj_chybu(line, code, elem, value, expected);
+    };
 
     if (const int i = prvni_odlisny(anec_iAA0033, blok, pom_ind))
         zpracuj_chybu(pom_nec, "EL003", "AA0033", zeme(anec_iAA0033[blok[0]]), zeme(anec_iAA0033[blok[i]]));
@@ -229,31 +243,29 @@ void zkontroluj_osoby(int n) {
 
 // Step 5: the employer's own figures against its employee records.
 void porovnej_s_uhrny(int n) {
-    reader::identnec.assign(kBlank);
-
     // The converted headcount is a sum of fractions: a difference that vanishes at 4 decimals is
     // rounding, not an error.
     if (!odmitnuto(tel::AA0114) && TTabSum[tel::AA0114] != sumz_AA0136) {
         const util::Fmt uvedeno = fmt("%10.4f", TTabSum[tel::AA0114]);
         const util::Fmt soucet = fmt("%10.4f", sumz_AA0136);
         if (uvedeno.view() != soucet.view())
-            zpracuj_chybu(radek(tel::AA0114), "EL020", "AA0114", uvedeno, soucet);
+            zpracuj_chybu_zamestnavatele(radek(tel::AA0114), "EL020", "AA0114", uvedeno, soucet);
     }
 
     if (!odmitnuto(tel::AA0115) && TTabSum[tel::AA0115] != sumz_AA0137)
-        zpracuj_chybu(radek(tel::AA0115), "EL021", "AA0115", fmt("%10.0f", TTabSum[tel::AA0115]),
-                      fmt("%10.0f", sumz_AA0137));
+        zpracuj_chybu_zamestnavatele(radek(tel::AA0115), "EL021", "AA0115",
+                                     fmt("%10.0f", TTabSum[tel::AA0115]), fmt("%10.0f", sumz_AA0137));
 
     if (!odmitnuto(tel::AA0118) && TTabSum[tel::AA0118] != sumz_AA0144)
-        zpracuj_chybu(radek(tel::AA0118), "EL022", "AA0118", fmt("%10.0f", TTabSum[tel::AA0118]),
-                      fmt("%10.0f", sumz_AA0144));
+        zpracuj_chybu_zamestnavatele(radek(tel::AA0118), "EL022", "AA0118",
+                                     fmt("%10.0f", TTabSum[tel::AA0118]), fmt("%10.0f", sumz_AA0144));
 
     // In a larger employer somebody has always left, or is on long leave, by the period's last day.
     if (sw_anec_AA0137 < 2 && n >= kMinEvidence)
-        zpracuj_chybu(kBlank, "WL042", kBlank, kBlank, kBlank);
+        zpracuj_chybu_zamestnavatele(kBlank, "WL042", kBlank, kBlank, kBlank);
 
     if (sw_anec_AA0033 > 0)
-        zpracuj_chybu(lin_anec_AA0033, "WL053", "AA0033", val_anec_AA0033, "delka 2");
+        zpracuj_chybu_zamestnavatele(lin_anec_AA0033, "WL053", "AA0033", val_anec_AA0033, "delka 2");
 
     // The salary floor is this employer's own AA0118. A value stored by an earlier employer is not
     // this employer's: a missing field counts 0, like the comparison above, and a rejected one (which
@@ -262,10 +274,10 @@ void porovnej_s_uhrny(int n) {
         chk_AA0118(TTabPre[tel::AA0118] > 0 ? atel_iAA0118 : 0.0);
 
     if (sw_stejne_vzdelani == 'A' && n >= kMinVzdelani)
-        zpracuj_chybu(kBlank, "EL081", "AA0223", znak(sav_AA0223), kBlank);
+        zpracuj_chybu_zamestnavatele(kBlank, "EL081", "AA0223", znak(sav_AA0223), kBlank);
 
     if (sumz_AA0223_Z > n / 2 && n >= kMinVzdelani)
-        zpracuj_chybu(kBlank, "EL082", "AA0223", kBlank, kBlank);
+        zpracuj_chybu_zamestnavatele(kBlank, "EL082", "AA0223", kBlank, kBlank);
 }
 
 } // namespace
@@ -276,8 +288,8 @@ int chk_AA0118(double salaries) {
     const double minimum = 6 * atel_iAA0114 * tabSazeb[0];
     if (!(minimum > salaries) || pocet_bloku() < kMinEvidence)
         return 0;
-    reader::identnec.assign(kBlank);
-    zpracuj_chybu(radek(tel::AA0118), "EL058", "AA0118", fmt("%10.0f", salaries), fmt(">  %10.2f", minimum));
+    zpracuj_chybu_zamestnavatele(radek(tel::AA0118), "EL058", "AA0118", fmt("%10.0f", salaries),
+                                 fmt(">  %10.2f", minimum));
     return 1;
 }
 
@@ -290,10 +302,8 @@ int zpracuj_TELk() {
     zkontroluj_osoby(n);
     porovnej_s_uhrny(n);
 
-    if (reader::sw_bylNEC == 'N') {
-        reader::identnec.assign(kBlank);
-        zpracuj_chybu(reader::s_cislo_radky, "ES309", kBlank, kBlank, kBlank);
-    }
+    if (reader::sw_bylNEC == 'N')
+        zpracuj_chybu_zamestnavatele(reader::s_cislo_radky, "ES309", kBlank, kBlank, kBlank);
 
     reader::rezim_zprac = 'H';
     return 0;

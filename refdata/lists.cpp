@@ -81,12 +81,13 @@ bool in_list(const std::array<std::string_view, N>& list, std::string_view code)
            util::same_bytes(at->data(), code.data(), code.size());
 }
 
-// A company number as the registers hold it. The text is a decimal number (any sign, point or other
-// character makes it 0); a value that is negative or does not fit 32 bits is no company number either
-// and becomes 0, which is in no register.
+// A company number as the registers hold it: the number the text begins with, by the standard decimal
+// conversion (12A45678 reads as 12, a text without a leading number as 0), truncated to 32 bits. A value
+// that is negative, does not fit 32 bits or is not finite has no 32-bit form; it becomes 0, which is in no
+// register.
 std::uint32_t company_number(std::string_view text) {
-    double value = 0.0;
-    if (util::StrToDbl(value, text, 'N') != 0 || !(value >= 0.0 && value < 4294967296.0))
+    const double value = util::decimal_prefix(text);
+    if (!(value >= 0.0 && value < 4294967296.0))
         return 0;
     return static_cast<std::uint32_t>(value);
 }
@@ -187,10 +188,11 @@ int cis_poskytovatelu(std::string_view text) {
         report::zpracuj_chybu(line, "WR204", "AA0017", eight_digits(l_poskytovatel), kNone);
         return 1;
     }
-    // A provider the register gives no submitter (0) belongs to no file's submitter, also not to a file
-    // whose submitter's number could not be read (and so is 0 as well).
+    // A provider of another submitter is reported on the submitter's number. A provider registered without
+    // a submitter (0) in a file whose submitter number reads as 0 shows two equal numbers: nothing differs,
+    // and the file's missing or wrong submitter number has its own finding.
     const std::uint32_t registered = TcisPrePos[i];
-    if (registered == 0 || registered != l_predkladatel)
+    if (registered != l_predkladatel)
         report::zpracuj_chybu(line, "WR204", "ICOpredkladatele", eight_digits(l_predkladatel),
                               eight_digits(registered));
     return 0;

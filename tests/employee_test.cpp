@@ -73,7 +73,7 @@ TEST(EmployeeFiling, OutOfRangeValuesAreFiledSafely) {
                 {"AA0033", "XY"},
                 {"AA0211", "1"},
                 {"AA0211", ""}});
-    EXPECT_EQ(anec_iAA0211[0], ' ');
+    EXPECT_EQ(anec_iAA0211[0], '\0'); // the empty code files its terminator, unlike a missing one
     EXPECT_EQ(anec_iAA0231[0], INT32_MAX);
     EXPECT_EQ(anec_iAA0137[0], INT32_MIN);
     EXPECT_EQ(anec_iAA0033[0], 718);

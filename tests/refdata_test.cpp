@@ -51,15 +51,41 @@ TEST(RefdataSubmitter, UnregisteredNumberIsReportedAsEightDigitsWrongCheckDigitI
     EXPECT_EQ(run.rows(), Rows{"20;ER202;;;ICOpredkladatele;00000027;   "});
 }
 
-TEST(RefdataSubmitter, TextThatIsNoCompanyNumberBecomesZero) {
+TEST(RefdataSubmitter, NumberIsTheLeadingDecimalNumberOfTheText) {
+    Findings run;
+    // What the standard decimal conversion reads at the start of the text, cut to a whole number.
+    const std::pair<const char*, std::uint32_t> cases[] = {{"1234567x", 1234567u},
+                                                           {"12A45678", 12u},
+                                                           {"12345.79", 12345u},
+                                                           {"0x123456", 0u},
+                                                           {"abc", 0u},
+                                                           {"\t+42", 42u},
+                                                           {"1e3xxxxx", 1000u},
+                                                           {"1e+zzzzz", 1u},
+                                                           {".5e1", 5u},
+                                                           {"inf", 0u},
+                                                           {"nan", 0u},
+                                                           {"", 0u},
+                                                           {"-1234562", 0u},
+                                                           {"4294967295", 4294967295u},
+                                                           {"4294967296", 0u},
+                                                           {"1e400", 0u},
+                                                           {"-0", 0u}};
+    for (const auto& [text, number] : cases) {
+        cis_predkladatelu(text);
+        EXPECT_EQ(l_predkladatel, number) << text;
+    }
+}
+
+TEST(RefdataSubmitter, NumberThatIsNoCompanyNumberIsReportedAsZeroes) {
     Findings run;
     // "-1234562" passes the check-digit rule (the sign counts as -3 in the weighted sum).
     ASSERT_EQ(util::chk_ICO("-1234562"), 0);
-    for (const char* text : {"-1234562", "1234567x", "0x123456", "12345.79"}) {
+    for (const char* text : {"-1234562", "abcdefgh"}) {
         EXPECT_EQ(cis_predkladatelu(text), 1) << text;
         EXPECT_EQ(l_predkladatel, 0u) << text;
     }
-    EXPECT_EQ(run.rows(), Rows(4, "20;ER202;;;ICOpredkladatele;00000000;   "));
+    EXPECT_EQ(run.rows(), Rows(2, "20;ER202;;;ICOpredkladatele;00000000;   "));
 }
 
 // The employer's number was read on line 17; the file's submitter is 12345679.
@@ -77,11 +103,10 @@ TEST(RefdataProvider, ProviderOfTheFilesSubmitterIsSilentOfAnotherIsWarnedAndSti
     EXPECT_EQ(cis_poskytovatelu("45274649"), 0); // registered without a submitter
     l_predkladatel = 27;
     EXPECT_EQ(cis_poskytovatelu("49240901"), 0);
-    l_predkladatel = 0; // a submitter that could not be read does not match "none" either
+    l_predkladatel = 0; // a submitter that could not be read: "none" is no other submitter
     EXPECT_EQ(cis_poskytovatelu("45274649"), 0);
     EXPECT_EQ(run.rows(), (Rows{"17;WR204;;;ICOpredkladatele;12345679;00000000",
-                                "17;WR204;;;ICOpredkladatele;00000027;12345679",
-                                "17;WR204;;;ICOpredkladatele;00000000;00000000"}));
+                                "17;WR204;;;ICOpredkladatele;00000027;12345679"}));
 }
 
 TEST(RefdataProvider, UnregisteredProviderIsWarnedWrongCheckDigitIsNotLookedUp) {

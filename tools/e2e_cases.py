@@ -132,6 +132,26 @@ def field_cases():
     write("fields/employee-values-2", document(E([employee(over={"AA0131":"40.5","AA0033":"DEU","AA0013":"11210","AA0126":"12345678901",
         "AA0144":"114860 ","AA0240":"-999990"})]), comment="Employee values: number bound, long country code, occupation ending in 0, identifier too long, trailing blank."))
 
+    # An empty code is not a missing one: the empty text files its terminator, which shows as nothing.
+    half = {"AA0131": "20", "AA0136": "0.5", "AA0132": "500"}
+    write("fields/empty-codes", document(firm(staff(
+        {"AA0126": "1001", **half}, {"AA0126": "1001", **half, "AA0211": ""},
+        {"AA0126": "1003", **half, "AA0223": ""}, ({"AA0126": "1003", **half}, ("AA0223",)))),
+        comment="Empty sex and education codes (length findings EL032, ES223): person 1001's records compare 1 with the "
+                "empty code (EL003, expected text empty); person 1003's empty code differs from the blank of a record "
+                "without the field (EL003, value empty, expected one blank)."))
+
+    # The submitter's number is the number its text begins with: 12A45678 reads as 12.
+    write("fields/submitter-number-text", document(employer([employee()]) +
+        employer([employee()], over={"AA0017": "25596641"}), header_over={"ICOpredkladatele": "12A45678"},
+        comment="A submitter number with a letter (EL031 for its check digit): both employers, providers of 12345679, "
+                "are warned against submitter 00000012 (WR204)."))
+
+    # A provider registered without a submitter, in a file whose submitter number reads as 0: equal numbers.
+    write("fields/provider-without-submitter", document(employer([employee()], over={"AA0017": "45274649"}) +
+        employer([employee()], over={"AA0017": "25596641"}), header_over={"ICOpredkladatele": "abcdefgh"},
+        comment="A submitter number that is no number (EL031) reads as 0: provider 45274649, registered without a "
+                "submitter, gets no WR204; provider 25596641 of submitter 12345679 does."))
 
 
 def list_cases():
@@ -340,6 +360,17 @@ def totals_cases():
     write("totals/many-employers", document(blocks,
         comment="101 distinct employers fill the table of employers (WL901 for the 101st, nothing for the 102nd); "
                 "a repeat of the 5th is still found (EL074). Each establishment code gives WL054."))
+
+    # The employee column after an employer's end: blanked only before the employer's own findings.
+    half = {"AA0131": "20", "AA0136": "0.5", "AA0132": "500"}
+    first = firm(staff(half, {"AA0126": "1001", **half, "AA0231": "1971"}, {"AA0126": "1002"}))
+    second = firm([{"AA0126": "2001"}], over={"AA0017": "25596641"})
+    between = ["  <mail>jan.novak@mv.cz</mail>", "  <bogus>1</bogus>"]
+    write("totals/employee-column", document(first + between + second, header_drop=("autor",),
+        comment="The employee column of findings after an employer's end: empty at the first employer start; person "
+                "1001 is the last one reported (EL003), and the first employer's end reports nothing of its own, so "
+                "the header field and the unknown element between the employers and the next employer start show "
+                "1001; the second employer reports nothing, so the root end shows its last employee, 2001."))
 
 
 def coverage_cases():

@@ -3,11 +3,51 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace util {
 
 double jezdifdbl(double a, double b) {
     return b > a ? b - a : a - b;
+}
+
+double decimal_prefix(std::string_view text) {
+    const auto digit = [&](std::size_t i) { return i < text.size() && text[i] >= '0' && text[i] <= '9'; };
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
+        ++i;
+    const std::size_t start = i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        ++i;
+    std::size_t digits = 0;
+    for (; digit(i); ++i)
+        ++digits;
+    if (i < text.size() && text[i] == '.')
+        for (++i; digit(i); ++i)
+            ++digits;
+    if (digits == 0)
+        return 0.0;
+    std::size_t end = i;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        std::size_t k = i + 1;
+        if (k < text.size() && (text[k] == '+' || text[k] == '-'))
+            ++k;
+        if (digit(k)) {
+            while (digit(k))
+                ++k;
+            end = k;
+        }
+    }
+    // The library converts the number alone, so that nothing after it (such as an "x" that would make
+    // "0x12" hexadecimal) can change what it reads. A field's text is at most 301 characters.
+    char copy[512];
+    const std::string_view number = text.substr(start, end - start);
+    if (number.size() < sizeof copy) {
+        std::memcpy(copy, number.data(), number.size());
+        copy[number.size()] = '\0';
+        return std::strtod(copy, nullptr);
+    }
+    return std::strtod(std::string(number).c_str(), nullptr);
 }
 
 int StrToDbl(double& result, std::string_view text, char type) {

@@ -12,6 +12,11 @@ double jezdifdbl(double a, double b);
 // with the value in `result`; 1 and 0.0 when it is not.
 int StrToDbl(double& result, std::string_view text, char type);
 
+// The standard decimal conversion of the number the text begins with: white space, a sign, digits with at
+// most one point, an exponent; what follows is ignored, and a text that begins with no number gives 0.
+// Hexadecimal, infinity and NaN forms are not numbers here (they give 0).
+double decimal_prefix(std::string_view text);
+
 // 0 valid, 1 wrong check digit, 2 length not 8.
 int chk_ICO(std::string_view text);
 
