@@ -9,6 +9,7 @@
 #include "checks/employee.h"
 #include "checks/pay.h"
 #include "reader/scanner.h"
+#include "report/context.h"
 #include "report/writer.h"
 #include "util/text.h"
 
@@ -16,6 +17,8 @@
 #include <limits>
 
 namespace checks {
+
+using report::kNoText;
 
 using namespace nec;
 using namespace nec_state;
@@ -53,9 +56,9 @@ void presence() {
     for (int f = 0; f < kEnd; ++f) {
         const std::string_view name = Ntab[f].elem;
         if (NTabPre[f] == 0)
-            zpracuj_chybu(reader::s_cislo_radky, "ES303", name, "   ", name);
+            zpracuj_chybu(report::s_cislo_radky, "ES303", name, kNoText, name);
         else if (NTabPre[f] > 1)
-            zpracuj_chybu(reader::s_cislo_radky, "ES304", name, "   ", fmt("%d", NTabPre[f]));
+            zpracuj_chybu(report::s_cislo_radky, "ES304", name, kNoText, fmt("%d", NTabPre[f]));
     }
 }
 
@@ -95,7 +98,7 @@ void total_hours() {
         zpracuj_chybu(line(AA0136), "WL009", "AA0132; AA0133; AA0218; AA0219; AA0136;",
                       fmt("%10.2f ; %10.2f ;  %3.0f ;  %3.0f ; %10.4f ;", v(AA0132), v(AA0133), v(AA0218),
                           v(AA0219), v(AA0136)),
-                      "   ");
+                      kNoText);
 }
 
 // Step 7: leave is part of the time off with compensated pay.
@@ -158,7 +161,7 @@ void absence_covers_sickness_and_leave(int c0) {
     const std::int32_t leave_days = trunc32(10 * v(AA0135)) / tenths_per_day;
     if (v(AA0219) < leave_days + v(AA0210))
         zpracuj_chybu(line(AA0210), "EL069", "AA0135; AA0210; AA0219;",
-                      fmt("%10.2f ; %3.0f ; %3.0f ;", v(AA0135), v(AA0210), v(AA0219)), "   ");
+                      fmt("%10.2f ; %3.0f ; %3.0f ;", v(AA0135), v(AA0210), v(AA0219)), kNoText);
 }
 
 // Steps 15 and 16: a full converted headcount means a full week over the whole period.
@@ -206,7 +209,7 @@ void worked_and_absent_days(int c0) {
     if (v(AA0218) < w + v(AA0219))
         zpracuj_chybu(line(AA0219), "EL080", "AA0132; AA0133; AA0218; AA0219;",
                       fmt("%10.2f ; %10.2f ;  %3.0f ; %3.0f ;", v(AA0132), v(AA0133), v(AA0218), v(AA0219)),
-                      "   ");
+                      kNoText);
 }
 
 } // namespace

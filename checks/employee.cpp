@@ -4,6 +4,7 @@
 
 #include "reader/scanner.h"
 #include "refdata/lists.h"
+#include "report/context.h"
 
 namespace checks {
 
@@ -132,7 +133,7 @@ void file_employee_value(int row, std::string_view text) {
     switch (row) {
     case nec::AA0126:
         anec_iAA0126[s].assign(text);
-        anec_lin[s].assign_digits(reader::s_cislo_radky); // the decimal text of cislo_radky
+        anec_lin[s].assign_digits(report::s_cislo_radky); // the decimal text of cislo_radky
         anec_ind[s] = s;
         break;
     case nec::AA0231:
@@ -168,6 +169,12 @@ void lookup_employee_code(int row, std::string_view text) {
         refdata::cis_kodvzde(text);
         break;
     case nec::AA0033:
+        // The employer-end checks recommend the two-letter code once per employer, at the last longer one.
+        if (text.size() > 2) {
+            sw_anec_AA0033 = 1;
+            lin_anec_AA0033.assign(report::s_cislo_radky);
+            val_anec_AA0033.assign(text);
+        }
         refdata::cis_kodstat(text);
         break;
     case nec::AA0013:

@@ -6,10 +6,13 @@
 #include "reader/handlers.h"
 #include "reader/scanner.h"
 #include "refdata/lists.h"
+#include "report/context.h"
 #include "report/writer.h"
 #include "util/number.h"
 
 namespace checks {
+
+using report::kNoText;
 
 double atel_iAA0114, atel_iAA0115, atel_iAA0116, atel_iAA0118, atel_iAA0119, atel_iAA0123;
 util::Text<19> newZamId;
@@ -19,10 +22,9 @@ std::int32_t nTabZamId = -1;
 namespace {
 
 constexpr int kZamIdSlots = 100;
-constexpr std::string_view kNone = "   ";
 
 std::string_view line() {
-    return reader::s_cislo_radky.view();
+    return report::s_cislo_radky.view();
 }
 
 } // namespace
@@ -34,7 +36,9 @@ void employer_field_step(int row, std::string_view text, double value) {
     case tel::AA0017:
         chk_AA0017(text);
         newZamId.assign(text);
-        refdata::cis_poskytovatelu(text);
+        refdata::cis_poskytovatelu(
+            text, TTabEsw[tel::AA0017] == 'E' ? refdata::Mark::rejected : refdata::Mark::clean,
+            TTabLin[tel::AA0017]);
         break;
     case tel::AA0113:
         chk_AA0113(text);
@@ -85,7 +89,7 @@ int chk_AA0017(std::string_view text) {
     if (util::chk_ICO(text) <= 0)
         return 0;
     TTabEsw[tel::AA0017] = 'E';
-    report::zpracuj_chybu(line(), "EL031", "AA0017", text, kNone);
+    report::zpracuj_chybu(line(), "EL031", "AA0017", text, kNoText);
     return 1;
 }
 
@@ -94,9 +98,9 @@ int chk_AA0113(std::string_view text) {
         return 0;
     // First, so that this finding and every later one of the employer show the establishment code. The
     // identity is cut to its width when a long company number leaves no room.
-    reader::telicokod.append("/");
-    reader::telicokod.append(text);
-    report::zpracuj_chybu(line(), "WL054", "AA0113", text, kNone);
+    report::telicokod.append("/");
+    report::telicokod.append(text);
+    report::zpracuj_chybu(line(), "WL054", "AA0113", text, kNoText);
     return 1;
 }
 
@@ -109,13 +113,13 @@ int chk_ZamId(std::string_view key) {
             continue;
         // A bare company number has 8 characters; the element then names AA0017 alone.
         const std::string_view element = key.size() == 8 ? "AA0017 " : "AA0017/AA0113";
-        report::zpracuj_chybu(line(), "EL074", element, key, kNone);
+        report::zpracuj_chybu(line(), "EL074", element, key, kNoText);
         return 1;
     }
     if (nTabZamId < INT32_MAX)
         ++nTabZamId;
     if (nTabZamId == kZamIdSlots) {
-        report::zpracuj_chybu(line(), "WL901", "zamestnavatel", key, kNone);
+        report::zpracuj_chybu(line(), "WL901", "zamestnavatel", key, kNoText);
         return 1;
     }
     if (nTabZamId > kZamIdSlots)
@@ -136,7 +140,7 @@ int chk_AA0110(std::string_view text) {
     const bool thirty_days = (month == "04" || month == "06" || month == "09" || month == "11") && day > "30";
     if (!no_such_day && !february && !thirty_days)
         return 0;
-    report::zpracuj_chybu(line(), "EL050", "AA0110", text, kNone);
+    report::zpracuj_chybu(line(), "EL050", "AA0110", text, kNoText);
     return 1;
 }
 

@@ -6,6 +6,7 @@
 #include "checks/employer.h"
 #include "checks/header.h"
 #include "reader/scanner.h"
+#include "report/context.h"
 #include "report/writer.h"
 #include "util/cp1250.h"
 #include "util/number.h"
@@ -255,7 +256,7 @@ constexpr Kind kTel{Ttab, TTabEsw, TTabLin, TTabPre, porDatT, tel::kEnd};
 constexpr Kind kNec{Ntab, NTabEsw, NTabLin, NTabPre, porDatN, nec::kEnd};
 
 std::string_view line() {
-    return reader::s_cislo_radky.view();
+    return report::s_cislo_radky.view();
 }
 
 // Counters of a block only grow; held at their top they cannot overflow, however long the input.
@@ -279,7 +280,7 @@ VALIX_COLD void out_of_place(const Kind& k, std::string_view elem, std::string_v
 // Step 2: the field's mark, line and occurrence, and whether it stands where the table expects it.
 VALIX_ALWAYS_INLINE void book(const Kind& k, int row, std::string_view elem, std::string_view text) {
     k.esw[row] = ' ';
-    k.lin[row].assign_digits(reader::s_cislo_radky); // digits only: no NUL to look for
+    k.lin[row].assign_digits(report::s_cislo_radky); // digits only: no NUL to look for
     bump(k.pre[row]);
     bump(k.por);
     if (k.por != row)

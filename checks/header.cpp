@@ -5,21 +5,21 @@
 #include "checks/fields.h"
 #include "reader/scanner.h"
 #include "refdata/lists.h"
+#include "report/context.h"
 #include "report/writer.h"
 #include "util/number.h"
 
 namespace checks {
 
-namespace {
-constexpr std::string_view kNone = "   ";
-}
+using report::kNoText;
 
 void header_field_step(int row, std::string_view text) {
     switch (row) {
     case pre::ICOpredkladatele:
         chk_ICOPredkladatele(text);
         // Looked up after the check digit, which decides whether the register is searched at all.
-        refdata::cis_predkladatelu(text);
+        refdata::cis_predkladatelu(text, PTabEsw[pre::ICOpredkladatele] == 'E' ? refdata::Mark::rejected
+                                                                               : refdata::Mark::clean);
         break;
     case pre::mail:
         chk_eposta(text);
@@ -33,7 +33,7 @@ int chk_ICOPredkladatele(std::string_view text) {
     if (util::chk_ICO(text) <= 0)
         return 0;
     PTabEsw[pre::ICOpredkladatele] = 'E';
-    report::zpracuj_chybu(reader::s_cislo_radky, "EL031", "ICOpredkladatele", text, kNone);
+    report::zpracuj_chybu(report::s_cislo_radky, "EL031", "ICOpredkladatele", text, kNoText);
     return 1;
 }
 
@@ -47,7 +47,7 @@ int chk_eposta(std::string_view t) {
     const bool well_placed = has_both && p != 0 && p != n - 1 && a != 0 && a != n - 1 && a <= q;
     if (well_placed && t.find(' ') == npos)
         return 0;
-    report::zpracuj_chybu(reader::s_cislo_radky, "ESEMA", "mail", t, kNone);
+    report::zpracuj_chybu(report::s_cislo_radky, "ESEMA", "mail", t, kNoText);
     return 1;
 }
 

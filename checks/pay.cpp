@@ -3,6 +3,7 @@
 
 #include "checks/consistency.h"
 #include "reader/scanner.h"
+#include "report/context.h"
 #include "report/writer.h"
 #include "util/text.h"
 
@@ -151,7 +152,7 @@ void pay_total() {
     const double s = v(AA0146) + v(AA0145) + v(AA0147) + v(AA0148) + v(AA0160) + v(AA0162) + v(AA0150) +
                      v(AA0157) + v(AA0163) + v(AA0161) + v(AA0158);
     if (v(AA0144) != s)
-        zpracuj_chybu(reader::s_cislo_radky, "EL015", "AA0144", fmt("%10.0f", v(AA0144)), fmt("%10.0f", s));
+        zpracuj_chybu(report::s_cislo_radky, "EL015", "AA0144", fmt("%10.0f", v(AA0144)), fmt("%10.0f", s));
 }
 
 // Rule 6: the leave compensation is part of all compensations (a warning: negative corrections among

@@ -13,6 +13,7 @@
 #include "reader/handlers.h"
 #include "reader/scanner.h"
 #include "refdata/lists.h"
+#include "report/context.h"
 #include "report/writer.h"
 #include "util/text.h"
 
@@ -22,19 +23,19 @@
 
 namespace checks {
 
+using report::kNoText;
+
 namespace {
 
 using report::zpracuj_chybu;
 using util::fmt;
-
-constexpr std::string_view kBlank = "   ";
 
 // Findings about the employer's own figures show no employee: the employee column is blanked right before
 // each of them. Where the steps report nothing, the column keeps what it held (the last employee read or
 // the last person reported), and findings that follow the employer's end show that.
 void zpracuj_chybu_zamestnavatele(std::string_view line, std::string_view code, std::string_view elem,
                                   std::string_view value, std::string_view expected) {
-    reader::identnec.assign(kBlank);
+    report::identnec.assign(kNoText);
     zpracuj_chybu(line, code, elem, value, expected);
 }
 
@@ -71,7 +72,7 @@ bool odmitnuto(int row) {
     return TTabPre[row] > 0 && TTabEsw[row] == 'E';
 }
 std::string_view radek(int row) {
-    return TTabPre[row] > 0 ? TTabLin[row].view() : reader::s_cislo_radky.view();
+    return TTabPre[row] > 0 ? TTabLin[row].view() : report::s_cislo_radky.view();
 }
 
 // A one-character code as a text; a slot without a character shows as empty.
@@ -89,9 +90,9 @@ void chybejici_a_opakovane() {
     for (int row = 0; row < tel::kEnd; ++row) {
         const std::string_view elem = Ttab[row].elem;
         if (TTabPre[row] == 0)
-            zpracuj_chybu_zamestnavatele(reader::s_cislo_radky, "ES303", elem, kBlank, elem);
+            zpracuj_chybu_zamestnavatele(report::s_cislo_radky, "ES303", elem, kNoText, elem);
         else if (TTabPre[row] > 1)
-            zpracuj_chybu_zamestnavatele(reader::s_cislo_radky, "ES304", elem, kBlank,
+            zpracuj_chybu_zamestnavatele(report::s_cislo_radky, "ES304", elem, kNoText,
                                          fmt("%d", TTabPre[row]));
     }
 }
@@ -179,7 +180,7 @@ void zkontroluj_osobu(const std::int32_t* blok, int pomz_ind) {
     // Each finding about the person shows the person's identifier and the lines of the records compared.
     auto zpracuj_chybu = [&](std::string_view line, std::string_view code, std::string_view elem,
                              std::string_view value, std::string_view expected) {
-        reader::identnec.assign(anec_iAA0126[blok[0]]);
+        report::identnec.assign(anec_iAA0126[blok[0]]);
         report::zpracuj_chybu(line, code, elem, value, expected);
     };
 
@@ -262,7 +263,7 @@ void porovnej_s_uhrny(int n) {
 
     // In a larger employer somebody has always left, or is on long leave, by the period's last day.
     if (sw_anec_AA0137 < 2 && n >= kMinEvidence)
-        zpracuj_chybu_zamestnavatele(kBlank, "WL042", kBlank, kBlank, kBlank);
+        zpracuj_chybu_zamestnavatele(kNoText, "WL042", kNoText, kNoText, kNoText);
 
     if (sw_anec_AA0033 > 0)
         zpracuj_chybu_zamestnavatele(lin_anec_AA0033, "WL053", "AA0033", val_anec_AA0033, "delka 2");
@@ -274,10 +275,10 @@ void porovnej_s_uhrny(int n) {
         chk_AA0118(TTabPre[tel::AA0118] > 0 ? atel_iAA0118 : 0.0);
 
     if (sw_stejne_vzdelani == 'A' && n >= kMinVzdelani)
-        zpracuj_chybu_zamestnavatele(kBlank, "EL081", "AA0223", znak(sav_AA0223), kBlank);
+        zpracuj_chybu_zamestnavatele(kNoText, "EL081", "AA0223", znak(sav_AA0223), kNoText);
 
     if (sumz_AA0223_Z > n / 2 && n >= kMinVzdelani)
-        zpracuj_chybu_zamestnavatele(kBlank, "EL082", "AA0223", kBlank, kBlank);
+        zpracuj_chybu_zamestnavatele(kNoText, "EL082", "AA0223", kNoText, kNoText);
 }
 
 } // namespace
@@ -303,7 +304,7 @@ int zpracuj_TELk() {
     porovnej_s_uhrny(n);
 
     if (reader::sw_bylNEC == 'N')
-        zpracuj_chybu_zamestnavatele(reader::s_cislo_radky, "ES309", kBlank, kBlank, kBlank);
+        zpracuj_chybu_zamestnavatele(report::s_cislo_radky, "ES309", kNoText, kNoText, kNoText);
 
     reader::rezim_zprac = 'H';
     return 0;

@@ -6,6 +6,7 @@
 #include "checks/fields.h"
 #include "checks/totals.h"
 #include "reader/scanner.h"
+#include "report/context.h"
 #include "report/writer.h"
 #include "util/text.h"
 #include "validator/run.h"
@@ -15,6 +16,11 @@
 
 namespace reader {
 
+using report::kNoText;
+
+using report::identnec;
+using report::s_cislo_radky;
+using report::telicokod;
 using std::string_view_literals::operator""sv;
 
 char rezim_zprac = 'Z';
@@ -22,9 +28,6 @@ char sw_prvniZPV = 'A';
 char sw_bylTEL = ' ';
 char sw_bylNEC = 'N';
 char sw_pis_TelPre = 'N';
-
-util::Text<19> telicokod;
-util::Text<11> identnec;
 
 namespace {
 char buffers[2][303];
@@ -277,10 +280,10 @@ int fields_until(Block block, std::string_view first, char first_mode, std::stri
 void completeness(const checks::FieldRule* table, const std::int32_t* counts, int rows, bool at_root_end) {
     for (int i = 0; i < rows; ++i) {
         if (counts[i] == 0)
-            report::zpracuj_chybu(s_cislo_radky, "ES303", table[i].elem, at_root_end ? "   " : " ",
+            report::zpracuj_chybu(s_cislo_radky, "ES303", table[i].elem, at_root_end ? kNoText : " ",
                                   at_root_end ? table[i].elem : "0");
         else if (counts[i] > 1)
-            report::zpracuj_chybu(s_cislo_radky, "ES304", table[i].elem, at_root_end ? "   " : " ",
+            report::zpracuj_chybu(s_cislo_radky, "ES304", table[i].elem, at_root_end ? kNoText : " ",
                                   util::fmt("%d", counts[i]));
     }
 }
@@ -361,7 +364,7 @@ int zpracuj_TELz() {
     checks::start_employer_slots();
     checks::start_employer_values();
     checks::start_employer_block();
-    identnec.assign("   ");
+    identnec.assign(kNoText);
     rezim_zprac = 'T';
     sw_bylTEL = 'A';
     sw_bylNEC = 'N';
@@ -408,8 +411,6 @@ void reset() {
     sw_bylTEL = ' ';
     sw_bylNEC = 'N';
     sw_pis_TelPre = 'N';
-    telicokod.clear();
-    identnec.clear();
     buf_element[0] = akt_elem[0] = akt_obsah[0] = '\0';
     elem_len = obsah_len = end_len = 0;
 }

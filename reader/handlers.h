@@ -12,10 +12,6 @@ extern char sw_bylTEL;     // 'N' at the root start, 'A' from the first employer
 extern char sw_bylNEC;     // 'N' at each employer start, 'A' at each employee start
 extern char sw_pis_TelPre; // 'A' until the first employee of the employer ran the employer check
 
-// Record context carried by every finding.
-extern util::Text<19> telicokod; // employer identity
-extern util::Text<11> identnec;  // employee identity
-
 // The scanner's buffer and the current element's name. They are two buffers of 301 characters that trade
 // places when a field's name becomes akt_elem, so the name is never copied; akt_elem is cut to 51.
 extern char* buf_element;

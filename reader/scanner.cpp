@@ -1,5 +1,6 @@
 #include "reader/scanner.h"
 
+#include "report/context.h"
 #include "util/platform.h"
 #include "validator/run.h"
 
@@ -12,11 +13,12 @@
 
 namespace reader {
 
+using report::s_cislo_radky;
+
 char je_OTVZAV = 'N';
 char je_ZAVZAV = 'N';
 std::int64_t cislo_radky = 1;
 int piece_len = 0;
-LineNumber s_cislo_radky;
 bool quick_lane = true;
 
 namespace {

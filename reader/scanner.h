@@ -10,43 +10,9 @@ namespace reader {
 // Every piece is cut after this many characters; a buffer needs room for them and a terminator.
 inline constexpr int kPiece = 301;
 
-extern char je_OTVZAV; // 'A' when the '<' of the next tag has been consumed
-extern char je_ZAVZAV; // 'A' when the '>' of the current tag has been consumed
-// The current line as decimal text. It is counted up in place, digit by digit, so that a line feed costs
-// no formatting and no copy: the text is the tail of a buffer of digits.
-class LineNumber {
-  public:
-    void reset() { assign("1"); }
-    void next() {
-        int i = kDigits - 1;
-        while (d_[i] == '9')
-            d_[i--] = '0';
-        ++d_[i];
-        if (i < from_)
-            from_ = i;
-    }
-    // Any text (tests set one); up to kDigits characters of it.
-    void assign(std::string_view v) {
-        if (v.size() > kDigits)
-            v = v.substr(0, kDigits);
-        for (int i = 0; i < kDigits; ++i)
-            d_[i] = '0';
-        from_ = kDigits - static_cast<int>(v.size());
-        for (std::size_t i = 0; i < v.size(); ++i)
-            d_[from_ + static_cast<int>(i)] = v[i];
-        d_[kDigits] = '\0';
-    }
-    std::string_view view() const { return {d_ + from_, static_cast<std::size_t>(kDigits - from_)}; }
-    operator std::string_view() const { return view(); }
-
-  private:
-    static constexpr int kDigits = 20;
-    char d_[kDigits + 1];
-    int from_ = kDigits;
-};
-
-extern std::int64_t cislo_radky; // current input line, from 1
-extern LineNumber s_cislo_radky; // the same as decimal text
+extern char je_OTVZAV;           // 'A' when the '<' of the next tag has been consumed
+extern char je_ZAVZAV;           // 'A' when the '>' of the current tag has been consumed
+extern std::int64_t cislo_radky; // current input line, from 1; its text is report::s_cislo_radky
 
 // Length of the text the last dej_element, dej_zbytek_elementu or dej_obsah left in its buffer: the bytes
 // before the first NUL, so that callers need not measure the text again.

@@ -6,10 +6,9 @@
 // its meaning, gets a sorted index on first use. Where a list holds a code twice, the first entry wins.
 #include "refdata/lists.h"
 
-#include "checks/employee.h"
-#include "checks/fields.h"
 #include "reader/scanner.h"
 #include "refdata/registers.h"
+#include "report/context.h"
 #include "report/writer.h"
 #include "util/number.h"
 #include "util/text.h"
@@ -21,14 +20,14 @@
 
 namespace refdata {
 
+using report::kNoText;
+
 std::uint32_t l_predkladatel;
 std::uint32_t l_poskytovatel;
 
 namespace {
 
 using std::string_view_literals::operator""sv;
-
-constexpr std::string_view kNone = "   ";
 
 // Legal forms. 921 stands twice; a lookup stops at the first.
 constexpr std::array TcisPraf = {
@@ -166,26 +165,24 @@ std::string_view stat_code(int position) {
     return position >= 0 && position < kCountries ? country(position) : std::string_view();
 }
 
-int cis_predkladatelu(std::string_view text) {
+int cis_predkladatelu(std::string_view text, Mark mark) {
     l_predkladatel = company_number(text);
-    // A number with a wrong check digit has been reported already and is not looked up.
-    if (checks::PTabEsw[checks::pre::ICOpredkladatele] == 'E')
+    if (mark == Mark::rejected)
         return 1;
     if (is_submitter(l_predkladatel))
         return 0;
-    report::zpracuj_chybu(reader::s_cislo_radky, "ER202", "ICOpredkladatele", eight_digits(l_predkladatel),
-                          kNone);
+    report::zpracuj_chybu(report::s_cislo_radky, "ER202", "ICOpredkladatele", eight_digits(l_predkladatel),
+                          kNoText);
     return 1;
 }
 
-int cis_poskytovatelu(std::string_view text) {
+int cis_poskytovatelu(std::string_view text, Mark mark, std::string_view line) {
     l_poskytovatel = company_number(text);
-    if (checks::TTabEsw[checks::tel::AA0017] == 'E')
+    if (mark == Mark::rejected)
         return 1;
-    const std::string_view line = checks::TTabLin[checks::tel::AA0017];
     const int i = provider_position(l_poskytovatel);
     if (i < 0) {
-        report::zpracuj_chybu(line, "WR204", "AA0017", eight_digits(l_poskytovatel), kNone);
+        report::zpracuj_chybu(line, "WR204", "AA0017", eight_digits(l_poskytovatel), kNoText);
         return 1;
     }
     // A provider of another submitter is reported on the submitter's number. A provider registered without
@@ -200,12 +197,12 @@ int cis_poskytovatelu(std::string_view text) {
 
 int cis_kodzam(std::string_view code) {
     if (!is_occupation(code)) {
-        report::zpracuj_chybu(reader::s_cislo_radky, "EL046", "AA0013", code, kNone);
+        report::zpracuj_chybu(report::s_cislo_radky, "EL046", "AA0013", code, kNoText);
         return 1;
     }
     // Codes ending in 0 stand for a whole group; the record should name the occupation within it.
     if (code[4] == '0') {
-        report::zpracuj_chybu(reader::s_cislo_radky, "WL039", "AA0013", code, kNone);
+        report::zpracuj_chybu(report::s_cislo_radky, "WL039", "AA0013", code, kNoText);
         return 1;
     }
     return 0;
@@ -214,39 +211,33 @@ int cis_kodzam(std::string_view code) {
 int cis_kodpraf(std::string_view code) {
     if (in_list(TcisPraf, code))
         return 0;
-    report::zpracuj_chybu(reader::s_cislo_radky, "EL055", "AA0019", code, kNone);
+    report::zpracuj_chybu(report::s_cislo_radky, "EL055", "AA0019", code, kNoText);
     return 1;
 }
 
 int cis_kodstat(std::string_view code) {
-    // The employer-end checks recommend the two-letter code once per employer, at the last longer one.
-    if (code.size() > 2) {
-        checks::sw_anec_AA0033 = 1;
-        checks::lin_anec_AA0033.assign(reader::s_cislo_radky);
-        checks::val_anec_AA0033.assign(code);
-    }
     const int position = stat_position(code);
     if (position < kHomeCountries)
         return 0;
     if (position < kCountries) {
-        report::zpracuj_chybu(reader::s_cislo_radky, "WL033", "AA0033", code, "?");
+        report::zpracuj_chybu(report::s_cislo_radky, "WL033", "AA0033", code, "?");
         return 0;
     }
-    report::zpracuj_chybu(reader::s_cislo_radky, "EL047", "AA0033", code, kNone);
+    report::zpracuj_chybu(report::s_cislo_radky, "EL047", "AA0033", code, kNoText);
     return 1;
 }
 
 int cis_postzam(std::string_view code) {
     if (in_list(TcisPosZ, code))
         return 0;
-    report::zpracuj_chybu(reader::s_cislo_radky, "EL068", "AA0091", code, kNone);
+    report::zpracuj_chybu(report::s_cislo_radky, "EL068", "AA0091", code, kNoText);
     return 1;
 }
 
 int cis_koddppv(std::string_view code) {
     if (in_list(TcisDppv, code))
         return 0;
-    report::zpracuj_chybu(reader::s_cislo_radky, "EL004", "AA0130", code, "10, (1)");
+    report::zpracuj_chybu(report::s_cislo_radky, "EL004", "AA0130", code, "10, (1)");
     return 1;
 }
 
@@ -259,14 +250,14 @@ static_assert(std::is_sorted(TcisPraf.begin(), TcisPraf.end()) &&
 int cis_kodnuts(std::string_view code, std::string_view element) {
     if (in_list(TcisNuts, code))
         return 0;
-    report::zpracuj_chybu(reader::s_cislo_radky, "EL056", element, code, kNone);
+    report::zpracuj_chybu(report::s_cislo_radky, "EL056", element, code, kNoText);
     return 1;
 }
 
 int cis_kodvzde(std::string_view code) {
     if (in_list(TcisVzde, code))
         return 0;
-    report::zpracuj_chybu(reader::s_cislo_radky, "EL048", "AA0223", code, kNone);
+    report::zpracuj_chybu(report::s_cislo_radky, "EL048", "AA0223", code, kNoText);
     return 1;
 }
 

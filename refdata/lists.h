@@ -12,8 +12,13 @@ extern std::uint32_t l_poskytovatel; // the current employer's company number
 
 inline constexpr int kCountries = 718; // also the "not found" position of a country code
 
-int cis_predkladatelu(std::string_view text);
-int cis_poskytovatelu(std::string_view text);
+// The mark the generic check left on a company-number field: a number it rejected (a wrong check digit, a
+// value out of range) has been reported already and is not looked up, though it is still stored.
+enum class Mark { clean, rejected };
+
+int cis_predkladatelu(std::string_view text, Mark mark);
+// Findings stand on the line of the employer's AA0017, which the caller passes.
+int cis_poskytovatelu(std::string_view text, Mark mark, std::string_view line);
 int cis_kodzam(std::string_view code);
 int cis_kodpraf(std::string_view code);
 int cis_kodstat(std::string_view code);

@@ -3,6 +3,7 @@
 #include "reader/handlers.h"
 #include "reader/scanner.h"
 #include "report/catalogue.h"
+#include "report/context.h"
 #include "util/cp1250.h"
 #include "validator/run.h"
 
@@ -189,7 +190,7 @@ int zpracuj_chybu(std::string_view line, std::string_view code, std::string_view
     if (!expected.empty() && expected[0] == '?')
         expected = EtabCek(row);
 
-    const Row r{line, code, reader::telicokod, reader::identnec, element, value, expected, EtabTxt(row)};
+    const Row r{line, code, report::telicokod, report::identnec, element, value, expected, EtabTxt(row)};
     switch (sw_err) {
     case 'C':
         write_csv(r);
@@ -258,9 +259,9 @@ void zpracuj_KONp() {
     // A document without a root end tag is not a ZPV document; one whose last root held no employer
     // block has nothing to check.
     if (reader::sw_prvniZPV == 'A')
-        zpracuj_chybu(reader::s_cislo_radky, "ES306", "   ", "   ", "   ");
+        zpracuj_chybu(report::s_cislo_radky, "ES306", kNoText, kNoText, kNoText);
     if (reader::sw_bylTEL == 'N')
-        zpracuj_chybu(reader::s_cislo_radky, "ES308", "   ", "   ", "   ");
+        zpracuj_chybu(report::s_cislo_radky, "ES308", kNoText, kNoText, kNoText);
 
     if (sw_err == 'H') {
         // The summary lists the codes in ascending byte order; equal codes keep their catalogue order.
@@ -328,6 +329,7 @@ void zpracuj_KONp() {
 
 void reset() {
     reset_catalogue();
+    reset_context();
     sw_err = 'H';
     sw_nepisW = 'N';
     sumchybE = 0;

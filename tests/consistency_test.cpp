@@ -4,6 +4,7 @@
 #include "checks/employee.h"
 #include "reader/handlers.h"
 #include "reader/scanner.h"
+#include "report/context.h"
 #include "tests/support.h"
 
 #include <gtest/gtest.h>
@@ -51,9 +52,9 @@ class EmployeeEndChecks : public ::testing::Test {
     Rows check(Values values, const std::string& code, const std::function<void()>& tweak = {}) {
         cap.reset();
         cap.emplace();
-        reader::telicokod.assign("12345678");
-        reader::identnec.assign("007");
-        reader::s_cislo_radky.assign("999");
+        report::telicokod.assign("12345678");
+        report::identnec.assign("007");
+        report::s_cislo_radky.assign("999");
         checks::necsav_AA0013.assign("21411");
         for (int f = 0; f < kEnd; ++f) {
             checks::NTabPre[f] = 1;

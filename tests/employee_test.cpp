@@ -3,6 +3,7 @@
 #include "checks/employee.h"
 #include "checks/fields.h"
 #include "reader/scanner.h"
+#include "report/context.h"
 #include "tests/support.h"
 
 #include <gtest/gtest.h>
@@ -39,7 +40,7 @@ struct Block {
 
 TEST(EmployeeFiling, ValuesAreFiledBeforeTheirLengthIsChecked) {
     Block b;
-    reader::s_cislo_radky.assign("1234567");
+    report::s_cislo_radky.assign("1234567");
     b.employee({{"AA0126", "ABCDEFGHIJKL"},
                 {"AA0231", "19705"},
                 {"AA0211", "2"},
@@ -64,6 +65,24 @@ TEST(EmployeeFiling, ValuesAreFiledBeforeTheirLengthIsChecked) {
                               cp("1234567;EL002;;;AA0231;19705;délka 4"),
                               cp("1234567;EL005;;;AA0131;123456;délka 1 - 5"),
                               "1234567;ES132;;;AA0132;12a;0 - 9999,99", "1234567;ES137;;;AA0137;3;1,2"}));
+}
+
+TEST(EmployeeCodes, CountryCodesLongerThanTwoAreRememberedWithTheirLine) {
+    Block b;
+    b.employee({{"AA0033", "DE"}});
+    EXPECT_EQ(sw_anec_AA0033, 0);
+    b.employee({{"AA0033", "DEU"}});
+    EXPECT_EQ(sw_anec_AA0033, 1);
+    EXPECT_EQ(val_anec_AA0033.view(), "DEU");
+    report::s_cislo_radky.assign("31");
+    for (const char* code : {"CZE", "703"}) // a home code longer than two is remembered as well
+        b.employee({{"AA0033", code}});
+    EXPECT_EQ(lin_anec_AA0033.view(), "31");
+    EXPECT_EQ(val_anec_AA0033.view(), "703");
+    b.employee({{"AA0033", "XYZ"}}); // unknown, and remembered all the same
+    EXPECT_EQ(val_anec_AA0033.view(), "XYZ");
+    b.employee({{"AA0033", "ABCD"}}); // too long: its length ends the check before the lookup
+    EXPECT_EQ(val_anec_AA0033.view(), "XYZ");
 }
 
 TEST(EmployeeFiling, OutOfRangeValuesAreFiledSafely) {
@@ -94,7 +113,7 @@ TEST(EmployeeSlots, EmployeesPastTheLastSlotShareIt) {
 
 TEST(EmployeeSlots, NextEmployerSeesResetValuesWhereTheLastOneFiled) {
     Block b;
-    reader::s_cislo_radky.assign("40");
+    report::s_cislo_radky.assign("40");
     for (const char* id : {"A", "B", "C"})
         b.employee({{"AA0126", id},
                     {"AA0231", "1970"},
@@ -130,7 +149,7 @@ TEST(EmployeeSlots, NextEmployerSeesResetValuesWhereTheLastOneFiled) {
 TEST(EmployeeSlots, ANewRunFindsEverySlotAsARunStarts) {
     {
         Block b;
-        reader::s_cislo_radky.assign("40");
+        report::s_cislo_radky.assign("40");
         for (const char* id : {"A", "B", "C"})
             b.employee({{"AA0126", id}, {"AA0211", "1"}, {"AA0223", "K"}, {"AA0137", "1"}});
     }

@@ -5,6 +5,7 @@
 #include "checks/fields.h"
 #include "reader/handlers.h"
 #include "reader/scanner.h"
+#include "report/context.h"
 #include "tests/support.h"
 
 #include <gtest/gtest.h>
@@ -37,12 +38,12 @@ struct Block {
         start_employer_slots();
         start_employer_values();
         start_employer_block();
-        reader::identnec.assign("   ");
+        report::identnec.assign("   ");
         int line = 10;
         for (const auto& [elem, text] : fields) {
-            reader::s_cislo_radky.assign(std::to_string(line++));
+            report::s_cislo_radky.assign(std::to_string(line++));
             if (std::string_view(elem) == "AA0017")
-                reader::telicokod.assign(text);
+                report::telicokod.assign(text);
             k_Tel(elem, text);
         }
     }
@@ -62,7 +63,7 @@ TEST(EmployerIdentity, CompanyNumberAndEstablishmentCodeMakeIdentityAndKey) {
 TEST(EmployerIdentity, OverlongIdentityIsCutAndARejectedNumberMakesNoKey) {
     Block run;
     run.employer({{"AA0017", "123456789012"}, {"AA0113", "ABCDEFGHIJ"}, {"AA0019", "301"}});
-    EXPECT_EQ(reader::telicokod, "123456789012/ABCDEF");
+    EXPECT_EQ(report::telicokod, "123456789012/ABCDEF");
     EXPECT_EQ(newZamId, "");
     run.employer({{"AA0017", "1234567"}, {"AA0113", "ABCDEFGHIJ"}, {"AA0019", "301"}});
     // Two employers without an accepted company number are not taken for one employer.
@@ -123,7 +124,7 @@ TEST(EmployerHeadcount, BudgetedHeadcountAgainstTheReportedOnes) {
 
 TEST(EmployerBudget, BudgetAgainstSalariesPaidFromIt) {
     Block run;
-    reader::s_cislo_radky.assign("50");
+    report::s_cislo_radky.assign("50");
     TTabLin[tel::AA0123].assign("33");
     atel_iAA0118 = 1500;
     atel_iAA0119 = 500;

@@ -4,6 +4,7 @@
 #include "checks/fields.h"
 #include "reader/handlers.h"
 #include "reader/scanner.h"
+#include "report/context.h"
 #include "tests/support.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +23,7 @@ using Rows = std::vector<std::string>;
 struct Block {
     testing_support::Capture cap;
     Block() {
-        reader::s_cislo_radky.assign("20");
+        report::s_cislo_radky.assign("20");
         start_header_block();
         start_employer_slots();
         start_employer_block();
@@ -132,11 +133,11 @@ TEST(FieldsGeneric, TextBoundsCompareBytesInCodePageOrder) {
 
 TEST(FieldsGeneric, EmptyEstablishmentCodeIsMarkedWithoutFinding) {
     Block run;
-    reader::telicokod.assign("12345679");
+    report::telicokod.assign("12345679");
     k_Tel("AA0113", "");
     EXPECT_EQ(TTabEsw[tel::AA0113], 'E');
     EXPECT_EQ(TTabSum[tel::AA0113], 123.0); // text fields carry the fixed number
-    EXPECT_EQ(reader::telicokod, "12345679");
+    EXPECT_EQ(report::telicokod, "12345679");
     EXPECT_TRUE(run.rows().empty());
 }
 
@@ -145,7 +146,7 @@ TEST(FieldsGeneric, MarksAndLinesOutliveTheBlockWhileCountsAndNumbersDoNot) {
     k_Nec("AA0126", "X");
     k_Nec("AA0231", "19x5");
     EXPECT_EQ(NTabEsw[nec::AA0231], 'E');
-    reader::s_cislo_radky.assign("1234567890");
+    report::s_cislo_radky.assign("1234567890");
     k_Nec("AA0231", "1970");
     EXPECT_EQ(NTabEsw[nec::AA0231], ' ');
     EXPECT_EQ(NTabPre[nec::AA0231], 2);

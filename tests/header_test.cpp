@@ -2,6 +2,7 @@
 #include "checks/fields.h"
 #include "checks/header.h"
 #include "reader/scanner.h"
+#include "report/context.h"
 #include "tests/support.h"
 
 #include <gtest/gtest.h>
@@ -24,7 +25,7 @@ Rows findings(testing_support::Capture& cap) {
 
 TEST(HeaderCompanyNumber, WrongCheckDigitIsMarkedAndNeverLookedUp) {
     testing_support::Capture cap;
-    reader::s_cislo_radky.assign("7");
+    report::s_cislo_radky.assign("7");
     start_header_block();
     k_Pre("rok", "2009");
     k_Pre("AA0226", "1-6");
@@ -36,7 +37,7 @@ TEST(HeaderCompanyNumber, WrongCheckDigitIsMarkedAndNeverLookedUp) {
 
 TEST(HeaderMail, AddressFormRules) {
     testing_support::Capture cap;
-    reader::s_cislo_radky.assign("8");
+    report::s_cislo_radky.assign("8");
     for (const char* good : {"a@b.cz", "a@b@c.de", "jan.novak@firma.cz", "a@b.c.", "a@.cz"})
         EXPECT_EQ(chk_eposta(good), 0) << good;
     for (const char* bad :
@@ -47,7 +48,7 @@ TEST(HeaderMail, AddressFormRules) {
 
 TEST(HeaderMail, BoundsAndFormCanBothReport) {
     testing_support::Capture cap;
-    reader::s_cislo_radky.assign("9");
+    report::s_cislo_radky.assign("9");
     start_header_block();
     k_Pre("mail", "(x)@abc");
     const Rows rows = findings(cap);

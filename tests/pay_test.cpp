@@ -4,6 +4,7 @@
 #include "checks/pay.h"
 #include "reader/handlers.h"
 #include "reader/scanner.h"
+#include "report/context.h"
 #include "tests/support.h"
 
 #include <gtest/gtest.h>
@@ -109,9 +110,9 @@ class PayRules : public ::testing::Test {
     Rows check(Values values, const std::function<void()>& tweak = {}) {
         cap.reset();
         cap.emplace();
-        reader::telicokod.assign("12345678");
-        reader::identnec.assign("007");
-        reader::s_cislo_radky.assign("999");
+        report::telicokod.assign("12345678");
+        report::identnec.assign("007");
+        report::s_cislo_radky.assign("999");
         for (int f = 0; f < kEnd; ++f) {
             checks::NTabPre[f] = 1;
             checks::NTabEsw[f] = ' ';

@@ -5,6 +5,7 @@
 #include "reader/scanner.h"
 #include "refdata/lists.h"
 #include "refdata/registers.h"
+#include "report/context.h"
 #include "tests/support.h"
 #include "util/number.h"
 
@@ -19,13 +20,15 @@
 
 namespace {
 
+using refdata::Mark;
+
 using namespace refdata;
 using Rows = std::vector<std::string>;
 
 // A fresh run on line 20; rows() gives the findings without their description.
 struct Findings {
     testing_support::Capture cap;
-    Findings() { reader::s_cislo_radky.assign("20"); }
+    Findings() { report::s_cislo_radky.assign("20"); }
     Rows rows() {
         Rows out;
         for (const std::string& r : cap.rows())
@@ -42,11 +45,10 @@ std::string eight_digits(std::uint32_t n) {
 
 TEST(RefdataSubmitter, UnregisteredNumberIsReportedAsEightDigitsWrongCheckDigitIsNotLookedUp) {
     Findings run;
-    EXPECT_EQ(cis_predkladatelu("12345679"), 0);
-    EXPECT_EQ(cis_predkladatelu("00000027"), 1);
+    EXPECT_EQ(cis_predkladatelu("12345679", Mark::clean), 0);
+    EXPECT_EQ(cis_predkladatelu("00000027", Mark::clean), 1);
     EXPECT_EQ(l_predkladatel, 27u);
-    checks::PTabEsw[checks::pre::ICOpredkladatele] = 'E';
-    EXPECT_EQ(cis_predkladatelu("87654320"), 1);
+    EXPECT_EQ(cis_predkladatelu("87654320", Mark::rejected), 1);
     EXPECT_EQ(l_predkladatel, 87654320u); // kept for the provider checks all the same
     EXPECT_EQ(run.rows(), Rows{"20;ER202;;;ICOpredkladatele;00000027;   "});
 }
@@ -72,7 +74,7 @@ TEST(RefdataSubmitter, NumberIsTheLeadingDecimalNumberOfTheText) {
                                                            {"1e400", 0u},
                                                            {"-0", 0u}};
     for (const auto& [text, number] : cases) {
-        cis_predkladatelu(text);
+        cis_predkladatelu(text, Mark::clean);
         EXPECT_EQ(l_predkladatel, number) << text;
     }
 }
@@ -82,7 +84,7 @@ TEST(RefdataSubmitter, NumberThatIsNoCompanyNumberIsReportedAsZeroes) {
     // "-1234562" passes the check-digit rule (the sign counts as -3 in the weighted sum).
     ASSERT_EQ(util::chk_ICO("-1234562"), 0);
     for (const char* text : {"-1234562", "abcdefgh"}) {
-        EXPECT_EQ(cis_predkladatelu(text), 1) << text;
+        EXPECT_EQ(cis_predkladatelu(text, Mark::clean), 1) << text;
         EXPECT_EQ(l_predkladatel, 0u) << text;
     }
     EXPECT_EQ(run.rows(), Rows(2, "20;ER202;;;ICOpredkladatele;00000000;   "));
@@ -90,30 +92,26 @@ TEST(RefdataSubmitter, NumberThatIsNoCompanyNumberIsReportedAsZeroes) {
 
 // The employer's number was read on line 17; the file's submitter is 12345679.
 struct ProviderRun : Findings {
-    ProviderRun() {
-        checks::TTabLin[checks::tel::AA0017].assign("17");
-        l_predkladatel = 12345679;
-    }
+    ProviderRun() { l_predkladatel = 12345679; }
 };
 
 TEST(RefdataProvider, ProviderOfTheFilesSubmitterIsSilentOfAnotherIsWarnedAndStillAccepted) {
     ProviderRun run;
-    EXPECT_EQ(cis_poskytovatelu("00006947"), 0);
+    EXPECT_EQ(cis_poskytovatelu("00006947", Mark::clean, "17"), 0);
     EXPECT_EQ(l_poskytovatel, 6947u);
-    EXPECT_EQ(cis_poskytovatelu("45274649"), 0); // registered without a submitter
+    EXPECT_EQ(cis_poskytovatelu("45274649", Mark::clean, "17"), 0); // registered without a submitter
     l_predkladatel = 27;
-    EXPECT_EQ(cis_poskytovatelu("49240901"), 0);
+    EXPECT_EQ(cis_poskytovatelu("49240901", Mark::clean, "17"), 0);
     l_predkladatel = 0; // a submitter that could not be read: "none" is no other submitter
-    EXPECT_EQ(cis_poskytovatelu("45274649"), 0);
+    EXPECT_EQ(cis_poskytovatelu("45274649", Mark::clean, "17"), 0);
     EXPECT_EQ(run.rows(), (Rows{"17;WR204;;;ICOpredkladatele;12345679;00000000",
                                 "17;WR204;;;ICOpredkladatele;00000027;12345679"}));
 }
 
 TEST(RefdataProvider, UnregisteredProviderIsWarnedWrongCheckDigitIsNotLookedUp) {
     ProviderRun run;
-    EXPECT_EQ(cis_poskytovatelu("87654326"), 1);
-    checks::TTabEsw[checks::tel::AA0017] = 'E';
-    EXPECT_EQ(cis_poskytovatelu("12345670"), 1);
+    EXPECT_EQ(cis_poskytovatelu("87654326", Mark::clean, "17"), 1);
+    EXPECT_EQ(cis_poskytovatelu("12345670", Mark::rejected, "17"), 1);
     EXPECT_EQ(l_poskytovatel, 12345670u);
     EXPECT_EQ(run.rows(), Rows{"17;WR204;;;AA0017;87654326;   "});
 }
@@ -148,22 +146,14 @@ TEST(RefdataCodes, ShortListsAcceptTheirCodesExactlyAndReportOthers) {
                                 "20;EL048;;;AA0223;F;   "}));
 }
 
-TEST(RefdataCountry, HomeCodesAreSilentOthersWarnedUnknownAnErrorLongCodesRemembered) {
+TEST(RefdataCountry, HomeCodesAreSilentOthersWarnedUnknownAnError) {
     Findings run;
-    for (const char* code : {"CZ", "SK"})
+    for (const char* code : {"CZ", "SK", "CZE", "SVK", "703"})
         EXPECT_EQ(cis_kodstat(code), 0) << code;
     EXPECT_EQ(cis_kodstat("DE"), 0);
-    EXPECT_EQ(checks::sw_anec_AA0033, 0);
     EXPECT_EQ(cis_kodstat("DEU"), 0);
-    EXPECT_EQ(checks::sw_anec_AA0033, 1);
-    EXPECT_EQ(checks::val_anec_AA0033.view(), "DEU");
-    reader::s_cislo_radky.assign("31");
-    for (const char* code : {"CZE", "SVK", "703"}) // a home code longer than two is remembered as well
-        EXPECT_EQ(cis_kodstat(code), 0) << code;
-    EXPECT_EQ(checks::lin_anec_AA0033.view(), "31");
-    EXPECT_EQ(checks::val_anec_AA0033.view(), "703");
+    report::s_cislo_radky.assign("31");
     EXPECT_EQ(cis_kodstat("XYZ"), 1);
-    EXPECT_EQ(checks::val_anec_AA0033.view(), "XYZ");
     EXPECT_EQ(cis_kodstat("cz"), 1);
     EXPECT_EQ(run.rows(), (Rows{"20;WL033;;;AA0033;DE;CZ, SK", "20;WL033;;;AA0033;DEU;CZ, SK",
                                 "31;EL047;;;AA0033;XYZ;   ", "31;EL047;;;AA0033;cz;   "}));

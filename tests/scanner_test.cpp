@@ -1,5 +1,6 @@
 // The tag scanner over documents held in memory.
 #include "reader/scanner.h"
+#include "report/context.h"
 #include "tests/support.h"
 
 #include <gtest/gtest.h>
@@ -50,15 +51,15 @@ TEST(Scanner, TagRestsAndEmptyForms) {
 
 TEST(Scanner, LinesAreCountedWhileSkippingAndJoined) {
     Scan s("<a>12\r\n34</a>\n\n<b>");
-    EXPECT_EQ(s_cislo_radky.view(), "1");
+    EXPECT_EQ(report::s_cislo_radky.view(), "1");
     s.element();
     dej_obsah(s.buf);
     EXPECT_STREQ(s.buf, "1234");
-    EXPECT_EQ(s_cislo_radky.view(), "2");
+    EXPECT_EQ(report::s_cislo_radky.view(), "2");
     s.element();
     EXPECT_EQ(s.element(), "b");
     EXPECT_EQ(cislo_radky, 4);
-    EXPECT_EQ(s_cislo_radky.view(), "4");
+    EXPECT_EQ(report::s_cislo_radky.view(), "4");
 }
 
 TEST(Scanner, CommentsEndAtTheirCloseEvenAcrossLineBreaks) {
@@ -108,7 +109,7 @@ TEST(Scanner, LineNumbersCarryPastAllNines) {
     Scan s(std::string(1000000, '\n') + "<x>");
     EXPECT_EQ(s.element(), "x");
     EXPECT_EQ(cislo_radky, 1000001);
-    EXPECT_EQ(s_cislo_radky.view(), "1000001");
+    EXPECT_EQ(report::s_cislo_radky.view(), "1000001");
 }
 
 } // namespace

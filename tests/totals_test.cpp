@@ -6,6 +6,7 @@
 #include "reader/handlers.h"
 #include "reader/scanner.h"
 #include "refdata/lists.h"
+#include "report/context.h"
 #include "tests/support.h"
 
 #include <gtest/gtest.h>
@@ -25,8 +26,8 @@ struct Employer {
     testing_support::Capture cap;
 
     Employer() {
-        reader::s_cislo_radky.assign("99");
-        reader::telicokod.assign("12345679");
+        report::s_cislo_radky.assign("99");
+        report::telicokod.assign("12345679");
         reader::sw_bylNEC = 'N';
         for (int row = 0; row < tel::kEnd; ++row) {
             TTabPre[row] = 1;
@@ -78,7 +79,7 @@ TEST(EmployerTotals, MissingAndRepeatedFieldsAreReportedOnTheEndLine) {
     Employer e;
     TTabPre[tel::AA0019] = 0;
     TTabPre[tel::AA0114] = 2;
-    reader::identnec.assign("777");
+    report::identnec.assign("777");
     EXPECT_EQ(e.run({"ES303", "ES304"}),
               (Rows{"99;ES303;12345679;   ;AA0019;   ;AA0019", "99;ES304;12345679;   ;AA0114;   ;2"}));
 }

@@ -3,6 +3,7 @@
 #include "checks/fields.h"
 #include "reader/handlers.h"
 #include "reader/scanner.h"
+#include "report/context.h"
 #include "report/writer.h"
 #include "util/number.h"
 #include "validator/run.h"
@@ -93,8 +94,8 @@ void ReportRow(benchmark::State& state) {
     validator::reset_state();
     report::sw_err = format;
     validator::errsoub.open_memory(&sink);
-    reader::telicokod.assign("12345679");
-    reader::identnec.assign("1001");
+    report::telicokod.assign("12345679");
+    report::identnec.assign("1001");
     for (auto _ : state) {
         report::zpracuj_chybu("1234567", "EL005", "AA0131", "40.5", "?");
         if (sink.size() > (1 << 24))
