@@ -10,7 +10,6 @@
 #include "checks/employer.h"
 #include "checks/fields.h"
 #include "checks/pay.h"
-#include "reader/handlers.h"
 #include "reader/scanner.h"
 #include "refdata/lists.h"
 #include "report/context.h"
@@ -294,7 +293,7 @@ int chk_AA0118(double salaries) {
     return 1;
 }
 
-int zpracuj_TELk() {
+int zpracuj_TELk(bool had_employee) {
     const int n = pocet_bloku();
 
     chybejici_a_opakovane();
@@ -303,10 +302,9 @@ int zpracuj_TELk() {
     zkontroluj_osoby(n);
     porovnej_s_uhrny(n);
 
-    if (reader::sw_bylNEC == 'N')
+    if (!had_employee)
         zpracuj_chybu_zamestnavatele(report::s_cislo_radky, "ES309", kNoText, kNoText, kNoText);
 
-    reader::rezim_zprac = 'H';
     return 0;
 }
 

@@ -23,7 +23,7 @@ using report::s_cislo_radky;
 using report::telicokod;
 using std::string_view_literals::operator""sv;
 
-char rezim_zprac = 'Z';
+Mode rezim_zprac = Mode::prologue;
 char sw_prvniZPV = 'A';
 char sw_bylTEL = ' ';
 char sw_bylNEC = 'N';
@@ -103,7 +103,7 @@ void echo_field(std::string_view name, std::string_view content, std::string_vie
 }
 
 int end_of_input() {
-    rezim_zprac = 'W';
+    rezim_zprac = Mode::no_input;
     return -1;
 }
 
@@ -203,7 +203,7 @@ int field_element(Block block) {
     if (elem() == "!--")
         return preskoc_zbytek_komentare() < 0 ? end_of_input() : 0;
 
-    const int rest = dej_zbytek_elementu(buf_element, 'A');
+    const int rest = dej_zbytek_elementu(buf_element, Blanks::skip);
     if (rest < 0)
         return end_of_input();
     if (rest == 2) {
@@ -256,8 +256,8 @@ bool quick_field(Block block, std::string_view first, std::string_view second) {
 
 // The fields of a block up to one of the two tags that leave it: such a tag sets its mode, with its echo
 // line (the root end tag has none); every other tag is a field element of the block.
-int fields_until(Block block, std::string_view first, char first_mode, std::string_view second,
-                 char second_mode, bool echo_second) {
+int fields_until(Block block, std::string_view first, Mode first_mode, std::string_view second,
+                 Mode second_mode, bool echo_second) {
     for (;;) {
         if (quick_field(block, first, second))
             continue;
@@ -298,7 +298,7 @@ int zpracuj_ZACp() {
             // A prologue tag: its rest, blanks kept, goes to the echo file.
             set_akt_elem(tag());
             char rest[302] = "";
-            const int r = dej_zbytek_elementu(rest, 'N');
+            const int r = dej_zbytek_elementu(rest, Blanks::keep);
             if (r < 0)
                 return end_of_input();
             const std::string_view rest_text(rest, r == 0 ? 0 : static_cast<std::size_t>(piece_len));
@@ -315,7 +315,7 @@ int zpracuj_ZACp() {
         } else if (tag().substr(0, 3) == "ZPV") {
             if (echo_on())
                 validator::outsoub.text(kRootLine);
-            rezim_zprac = 'G';
+            rezim_zprac = Mode::root_start;
             return 0;
         }
     }
@@ -323,22 +323,22 @@ int zpracuj_ZACp() {
 
 int zpracuj_ZPVz() {
     char rest[302];
-    if (dej_zbytek_elementu(rest, 'N') < 0)
+    if (dej_zbytek_elementu(rest, Blanks::keep) < 0)
         return end_of_input();
     checks::start_header_block();
     sw_bylTEL = 'N';
-    rezim_zprac = 'H';
+    rezim_zprac = Mode::header;
     return 0;
 }
 
 int zpracuj_ZPV() {
-    return fields_until(Block::header, "zamestnavatel", 'S', "/ZPV", 'J', false);
+    return fields_until(Block::header, "zamestnavatel", Mode::employer_start, "/ZPV", Mode::root_end, false);
 }
 
 int zpracuj_ZPVk() {
     completeness(checks::Ptab, checks::PTabPre, checks::pre::kEnd, true);
     sw_prvniZPV = 'N';
-    rezim_zprac = 'I';
+    rezim_zprac = Mode::after_root;
     return 0;
 }
 
@@ -348,11 +348,11 @@ int zpracuj_ZPVm() {
             return end_of_input();
         if (tag() == "zamestnavatel") {
             echo_tag(tag());
-            rezim_zprac = 'S';
+            rezim_zprac = Mode::employer_start;
             return 0;
         }
         if (tag() == "/ZPV") {
-            rezim_zprac = 'J';
+            rezim_zprac = Mode::root_end;
             return 0;
         }
     }
@@ -365,14 +365,15 @@ int zpracuj_TELz() {
     checks::start_employer_values();
     checks::start_employer_block();
     identnec.assign(kNoText);
-    rezim_zprac = 'T';
+    rezim_zprac = Mode::employer;
     sw_bylTEL = 'A';
     sw_bylNEC = 'N';
     return 0;
 }
 
 int zpracuj_TEL() {
-    return fields_until(Block::employer, "zamestnanec", 'M', "/zamestnavatel", 'U', true);
+    return fields_until(Block::employer, "zamestnanec", Mode::employee_start, "/zamestnavatel",
+                        Mode::employer_end, true);
 }
 
 int zpracuj_NECz() {
@@ -380,7 +381,7 @@ int zpracuj_NECz() {
         completeness(checks::Ttab, checks::TTabPre, checks::tel::kEnd, false);
         sw_pis_TelPre = 'N';
     }
-    rezim_zprac = 'N';
+    rezim_zprac = Mode::employee;
     checks::start_employee_block();
     checks::next_employee_slot();
     sw_bylNEC = 'A';
@@ -389,12 +390,13 @@ int zpracuj_NECz() {
 
 // An employer end tag inside an employee block ends both without their end checks.
 int zpracuj_NEC() {
-    return fields_until(Block::employee, "/zamestnanec", 'O', "/zamestnavatel", 'H', true);
+    return fields_until(Block::employee, "/zamestnanec", Mode::employee_end, "/zamestnavatel", Mode::header,
+                        true);
 }
 
 int zpracuj_NECk() {
     validator::progress(cislo_radky, identnec, telicokod);
-    rezim_zprac = 'T';
+    rezim_zprac = Mode::employer;
     for (int i = 0; i < checks::nec::kEnd; ++i)
         if (checks::NTabPre[i] > 1)
             report::zpracuj_chybu(s_cislo_radky, "ES304", checks::Ntab[i].elem, " ",
@@ -406,7 +408,7 @@ int zpracuj_NECk() {
 
 void reset() {
     reset_scanner();
-    rezim_zprac = 'Z';
+    rezim_zprac = Mode::prologue;
     sw_prvniZPV = 'A';
     sw_bylTEL = ' ';
     sw_bylNEC = 'N';

@@ -6,7 +6,25 @@
 
 namespace reader {
 
-extern char rezim_zprac;   // processing mode
+// The processing mode: where the walk stands in the document. Each mode keeps its one-letter name, which
+// is what the walk's handlers were first written against; the run driver calls the handler of the mode.
+enum class Mode : char {
+    prologue = 'Z',       // before the root start tag (zpracuj_ZACp)
+    root_start = 'G',     // the root start tag seen, its rest not yet read (zpracuj_ZPVz)
+    header = 'H',         // inside the root, outside any employer block (zpracuj_ZPV)
+    root_end = 'J',       // the root end tag seen (zpracuj_ZPVk)
+    after_root = 'I',     // after the root end tag (zpracuj_ZPVm)
+    employer_start = 'S', // zpracuj_TELz
+    employer = 'T',       // inside an employer block, outside any employee block (zpracuj_TEL)
+    employer_end = 'U',   // the employer's end checks and totals (zpracuj_TELk)
+    employee_start = 'M', // zpracuj_NECz
+    employee = 'N',       // inside an employee block (zpracuj_NEC)
+    employee_end = 'O',   // zpracuj_NECk
+    end_of_run = 'K',     // no further input: the end-of-run step
+    no_input = 'W',       // a read met the end of all input inside a handler
+};
+
+extern Mode rezim_zprac;   // processing mode
 extern char sw_prvniZPV;   // 'A' until the root end tag has been handled
 extern char sw_bylTEL;     // 'N' at the root start, 'A' from the first employer start
 extern char sw_bylNEC;     // 'N' at each employer start, 'A' at each employee start

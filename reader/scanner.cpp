@@ -276,7 +276,7 @@ int dej_element(char* buf) {
     return 0;
 }
 
-int dej_zbytek_elementu(char* buf, char blank_mode) {
+int dej_zbytek_elementu(char* buf, Blanks blanks) {
     if (je_ZAVZAV != 'N')
         return 0;
     je_OTVZAV = 'N';
@@ -299,7 +299,7 @@ int dej_zbytek_elementu(char* buf, char blank_mode) {
             terminate(buf, n, nul);
             return n > 0 ? 2 : 0;
         }
-        if (c == ' ' && blank_mode == 'A')
+        if (c == ' ' && blanks == Blanks::skip)
             continue;
         nul |= c == 0;
         buf[n++] = static_cast<char>(c);

@@ -19,7 +19,10 @@ extern std::int64_t cislo_radky; // current input line, from 1; its text is repo
 extern int piece_len;
 
 int dej_element(char* buf);
-int dej_zbytek_elementu(char* buf, char blank_mode);
+// Blanks in the rest of a start tag: skipped (a field's attributes, compared without them) or kept (the
+// prologue's and the root's rests, echoed as they stand).
+enum class Blanks { skip, keep };
+int dej_zbytek_elementu(char* buf, Blanks blanks);
 int preskoc_zbytek_komentare();
 int dej_obsah(char* buf);
 char prvek_zac_kon(const char* start, const char* end);

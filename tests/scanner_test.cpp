@@ -26,7 +26,7 @@ TEST(Scanner, ElementContentAndEndTagOnOneLine) {
     Scan s("<rok>2009</rok>");
     EXPECT_EQ(s.element(), "rok");
     EXPECT_EQ(je_ZAVZAV, 'A');
-    EXPECT_EQ(dej_zbytek_elementu(s.buf, 'A'), 0);
+    EXPECT_EQ(dej_zbytek_elementu(s.buf, Blanks::skip), 0);
     EXPECT_EQ(dej_obsah(s.buf), 0);
     EXPECT_STREQ(s.buf, "2009");
     EXPECT_EQ(je_OTVZAV, 'A');
@@ -38,15 +38,15 @@ TEST(Scanner, TagRestsAndEmptyForms) {
     Scan s("<AA0017 a=\"1\">x</AA0017><AA0113 /><AA0114/>");
     EXPECT_EQ(s.element(), "AA0017");
     EXPECT_EQ(je_ZAVZAV, 'N');
-    EXPECT_EQ(dej_zbytek_elementu(s.buf, 'A'), 2);
+    EXPECT_EQ(dej_zbytek_elementu(s.buf, Blanks::skip), 2);
     EXPECT_STREQ(s.buf, "a=\"1\"");
     dej_obsah(s.buf);
     s.element();
     EXPECT_EQ(s.element(), "AA0113");
-    EXPECT_EQ(dej_zbytek_elementu(s.buf, 'A'), 2);
+    EXPECT_EQ(dej_zbytek_elementu(s.buf, Blanks::skip), 2);
     EXPECT_STREQ(s.buf, "/");
     EXPECT_EQ(s.element(), "AA0114/");
-    EXPECT_EQ(dej_zbytek_elementu(s.buf, 'A'), 0);
+    EXPECT_EQ(dej_zbytek_elementu(s.buf, Blanks::skip), 0);
 }
 
 TEST(Scanner, LinesAreCountedWhileSkippingAndJoined) {

@@ -10,6 +10,7 @@
 #include "util/cp1250.h"
 #include "util/platform.h"
 
+#include <array>
 #include <cctype>
 #include <cstdarg>
 #include <cstdio>
@@ -261,53 +262,50 @@ void close_everything() {
     errsoub.close();
 }
 
+// The employer end: the employer's end checks and totals, then the walk goes on at the document level.
+int zpracuj_TELk() {
+    checks::zpracuj_TELk(reader::sw_bylNEC == 'A');
+    reader::rezim_zprac = reader::Mode::header;
+    return 0;
+}
+
+// The handler of each mode of the walk. The end of the run (end_of_run, no_input) is the loop's own.
+using reader::Mode;
+struct ModeHandler {
+    Mode mode;
+    int (*handler)();
+};
+constexpr ModeHandler kHandlers[] = {
+    {Mode::prologue, reader::zpracuj_ZACp},       {Mode::root_start, reader::zpracuj_ZPVz},
+    {Mode::header, reader::zpracuj_ZPV},          {Mode::after_root, reader::zpracuj_ZPVm},
+    {Mode::root_end, reader::zpracuj_ZPVk},       {Mode::employee_start, reader::zpracuj_NECz},
+    {Mode::employee, reader::zpracuj_NEC},        {Mode::employee_end, reader::zpracuj_NECk},
+    {Mode::employer_start, reader::zpracuj_TELz}, {Mode::employer, reader::zpracuj_TEL},
+    {Mode::employer_end, zpracuj_TELk},
+};
+
+// The same table indexed by the mode's letter, so that the loop finds a handler in one step.
+constexpr auto kByLetter = [] {
+    std::array<int (*)(), 128> by_letter{};
+    for (const ModeHandler& h : kHandlers)
+        by_letter[static_cast<unsigned char>(h.mode)] = h.handler;
+    return by_letter;
+}();
+
 int main_loop() {
     for (;;) {
-        switch (reader::rezim_zprac) {
-        case 'Z':
-            reader::zpracuj_ZACp();
-            break;
-        case 'G':
-            reader::zpracuj_ZPVz();
-            break;
-        case 'H':
-            reader::zpracuj_ZPV();
-            break;
-        case 'I':
-            reader::zpracuj_ZPVm();
-            break;
-        case 'J':
-            reader::zpracuj_ZPVk();
-            break;
-        case 'M':
-            reader::zpracuj_NECz();
-            break;
-        case 'N':
-            reader::zpracuj_NEC();
-            break;
-        case 'O':
-            reader::zpracuj_NECk();
-            break;
-        case 'S':
-            reader::zpracuj_TELz();
-            break;
-        case 'T':
-            reader::zpracuj_TEL();
-            break;
-        case 'U':
-            checks::zpracuj_TELk();
-            break;
-        case 'K':
-            report::zpracuj_KONp();
-            return 0;
-        case 'W':
-            // The end of the last input already ran the end-of-run step.
-            return 0;
-        default:
-            // No handler sets any other mode; end rather than spin.
+        const Mode mode = reader::rezim_zprac;
+        if (mode == Mode::no_input)
+            return 0; // the end of the last input already ran the end-of-run step
+        const auto letter = static_cast<unsigned char>(mode);
+        int (*const handler)() = letter < kByLetter.size() ? kByLetter[letter] : nullptr;
+        if (handler == nullptr) {
+            // The end of the run; no handler sets any other mode, but an unknown one ends the run too
+            // rather than spin.
             report::zpracuj_KONp();
             return 0;
         }
+        handler();
     }
 }
 
@@ -383,7 +381,7 @@ void reset_state() {
 
 int konec_vstupu() {
     if (sw_muf == 'N') {
-        reader::rezim_zprac = 'K';
+        reader::rezim_zprac = reader::Mode::end_of_run;
         report::zpracuj_KONp();
         return -1;
     }
@@ -392,7 +390,7 @@ int konec_vstupu() {
     next_list_word();
     if (s_vstup.view() == "...") {
         close_list();
-        reader::rezim_zprac = 'K';
+        reader::rezim_zprac = reader::Mode::end_of_run;
         report::zpracuj_KONp();
         return -1;
     }
