@@ -8,9 +8,9 @@
 
 #include "checks/employee.h"
 #include "checks/pay.h"
-#include "reader/scanner.h"
 #include "report/context.h"
 #include "report/writer.h"
+#include "util/number.h"
 #include "util/text.h"
 
 #include <cstdint>
@@ -24,16 +24,7 @@ using namespace nec;
 using namespace nec_state;
 using report::zpracuj_chybu;
 using util::fmt;
-
-std::int32_t trunc32(double x) {
-    if (x != x)
-        return 0;
-    if (x >= 2147483647.0)
-        return std::numeric_limits<std::int32_t>::max();
-    if (x <= -2147483648.0)
-        return std::numeric_limits<std::int32_t>::min();
-    return static_cast<std::int32_t>(x);
-}
+using util::trunc32;
 
 namespace {
 

@@ -11,10 +11,6 @@ namespace checks {
 // All checks across the fields of the employee just closed; returns 1.
 int k_NecK();
 
-// Truncation toward zero to a signed 32-bit integer. Values beyond the range saturate at its ends and
-// NaN gives 0, so no document value can make the conversion undefined.
-std::int32_t trunc32(double x);
-
 // What the end-of-employee rules read of the block just closed, by employee row (checks::nec).
 namespace nec_state {
 // The field's last occurrence passed its checks (an absent field keeps the mark of its last occurrence).

@@ -2,9 +2,9 @@
 // read, the code-list lookups of the coded employee fields, and the per-employer accumulators.
 #include "checks/employee.h"
 
-#include "reader/scanner.h"
 #include "refdata/lists.h"
 #include "report/context.h"
+#include "util/number.h"
 
 namespace checks {
 
@@ -63,14 +63,6 @@ void reset_slots(int n) {
 
 // Truncates toward zero. Values are filed before their length is checked, so a number far outside the
 // field's range can arrive here; it is held at the end of the 32-bit range instead of overflowing.
-std::int32_t truncated(double v) {
-    if (v >= 2147483647.0)
-        return INT32_MAX;
-    if (v <= -2147483648.0)
-        return INT32_MIN;
-    return static_cast<std::int32_t>(v);
-}
-
 // The first character of a code. An empty code (already a length finding) files the text's terminator,
 // code 0: unlike the blank of a block without the field, it shows as the empty text in a report row and
 // orders below every other character.
@@ -137,7 +129,7 @@ void file_employee_value(int row, std::string_view text) {
         anec_ind[s] = s;
         break;
     case nec::AA0231:
-        anec_iAA0231[s] = truncated(value);
+        anec_iAA0231[s] = util::trunc32(value);
         break;
     case nec::AA0211:
         anec_iAA0211[s] = first_char(text);
@@ -155,7 +147,7 @@ void file_employee_value(int row, std::string_view text) {
         anec_iAA0132[s] = value;
         break;
     case nec::AA0137:
-        anec_iAA0137[s] = truncated(value);
+        anec_iAA0137[s] = util::trunc32(value);
         break;
     default:
         break;

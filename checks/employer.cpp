@@ -3,8 +3,6 @@
 #include "checks/employer.h"
 
 #include "checks/fields.h"
-#include "reader/handlers.h"
-#include "reader/scanner.h"
 #include "refdata/lists.h"
 #include "report/context.h"
 #include "report/writer.h"

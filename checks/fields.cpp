@@ -5,7 +5,6 @@
 #include "checks/employee.h"
 #include "checks/employer.h"
 #include "checks/header.h"
-#include "reader/scanner.h"
 #include "report/context.h"
 #include "report/writer.h"
 #include "util/cp1250.h"

@@ -3,7 +3,6 @@
 #include "checks/header.h"
 
 #include "checks/fields.h"
-#include "reader/scanner.h"
 #include "refdata/lists.h"
 #include "report/context.h"
 #include "report/writer.h"

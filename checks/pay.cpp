@@ -2,9 +2,9 @@
 #include "checks/pay.h"
 
 #include "checks/consistency.h"
-#include "reader/scanner.h"
 #include "report/context.h"
 #include "report/writer.h"
+#include "util/number.h"
 #include "util/text.h"
 
 namespace checks {
@@ -89,7 +89,7 @@ std::optional<double> tariff(double t, double k, double g) {
     if (!(t >= 1 && t <= kTables) || !(k >= 1 && k <= kClasses) || !(g >= 1 && g <= kGrades))
         return std::nullopt;
     const double index = 192 * (t - 1) + 12 * (k - 1) + (g - 1);
-    return tabSazeb[trunc32(index)];
+    return tabSazeb[util::trunc32(index)];
 }
 
 namespace {

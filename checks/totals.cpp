@@ -10,7 +10,6 @@
 #include "checks/employer.h"
 #include "checks/fields.h"
 #include "checks/pay.h"
-#include "reader/scanner.h"
 #include "refdata/lists.h"
 #include "report/context.h"
 #include "report/writer.h"

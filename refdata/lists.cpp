@@ -6,7 +6,6 @@
 // its meaning, gets a sorted index on first use. Where a list holds a code twice, the first entry wins.
 #include "refdata/lists.h"
 
-#include "reader/scanner.h"
 #include "refdata/registers.h"
 #include "report/context.h"
 #include "report/writer.h"

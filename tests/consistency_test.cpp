@@ -6,6 +6,7 @@
 #include "reader/scanner.h"
 #include "report/context.h"
 #include "tests/support.h"
+#include "util/number.h"
 
 #include <gtest/gtest.h>
 
@@ -242,10 +243,10 @@ TEST_F(EmployeeEndChecks, WorkedAndAbsentDaysWithinTheRegisterDays) {
 }
 
 TEST(EmployeeEndTruncation, SaturatesOutsideTheIntRange) {
-    EXPECT_EQ(checks::trunc32(-2.7), -2);
-    EXPECT_EQ(checks::trunc32(1e12), std::numeric_limits<std::int32_t>::max());
-    EXPECT_EQ(checks::trunc32(-1e12), std::numeric_limits<std::int32_t>::min());
-    EXPECT_EQ(checks::trunc32(std::nan("")), 0);
+    EXPECT_EQ(util::trunc32(-2.7), -2);
+    EXPECT_EQ(util::trunc32(1e12), std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(util::trunc32(-1e12), std::numeric_limits<std::int32_t>::min());
+    EXPECT_EQ(util::trunc32(std::nan("")), 0);
 }
 
 } // namespace

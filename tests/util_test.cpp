@@ -23,20 +23,6 @@ TEST(TextHelpers, OneBasedSubstringAndSearch) {
     EXPECT_STREQ(out, "bcd");
 }
 
-TEST(TextHelpers, LeftTrimRemovesOnlyLeadingBlanks) {
-    char out[16];
-    util::jezltrim(out, "   12 ");
-    EXPECT_STREQ(out, "12 ");
-    util::jezltrim(out, "\t12");
-    EXPECT_STREQ(out, "\t12");
-}
-
-TEST(TextHelpers, StringIntoStringOverwritesInPlace) {
-    char buf[8] = "abcdefg";
-    EXPECT_EQ(util::jstrtostr(buf, 3, "XY", 1, 2), 2);
-    EXPECT_STREQ(buf, "abXYefg");
-}
-
 TEST(TextHelpers, FixedTextsCutToFitAndStopAtNul) {
     util::Text<5> t("abcdefgh");
     EXPECT_EQ(t.view(), "abcde");

@@ -11,6 +11,16 @@ double jezdifdbl(double a, double b) {
     return b > a ? b - a : a - b;
 }
 
+std::int32_t trunc32(double x) {
+    if (x != x)
+        return 0;
+    if (x >= 2147483647.0)
+        return INT32_MAX;
+    if (x <= -2147483648.0)
+        return INT32_MIN;
+    return static_cast<std::int32_t>(x);
+}
+
 double decimal_prefix(std::string_view text) {
     const auto digit = [&](std::size_t i) { return i < text.size() && text[i] >= '0' && text[i] <= '9'; };
     std::size_t i = 0;

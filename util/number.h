@@ -2,11 +2,16 @@
 // check digit of a Czech company identification number.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 namespace util {
 
 double jezdifdbl(double a, double b);
+
+// A real cut toward zero to a signed 32-bit integer. Values beyond the range are held at its ends and NaN
+// gives 0, so no value of a document reaches an undefined conversion.
+std::int32_t trunc32(double x);
 
 // 0 when the text is an acceptable number for the type letter ('R' real, anything else integer),
 // with the value in `result`; 1 and 0.0 when it is not.

@@ -19,32 +19,11 @@ int jsubstr(char* dst, const char* src, int start, int count) {
     return copied;
 }
 
-int jezltrim(char* dst, const char* src) {
-    while (*src == ' ')
-        ++src;
-    std::memmove(dst, src, std::strlen(src) + 1);
-    return 0;
-}
-
 int jinstr(const char* text, char c) {
     for (int i = 0; text[i] != '\0'; ++i)
         if (text[i] == c)
             return i + 1;
     return 0;
-}
-
-int jstrtostr(char* dst, int dpos, const char* src, int spos, int count) {
-    char* d = dst + (dpos - 1);
-    const char* s = src + (spos - 1);
-    int copied = 0;
-    while (copied < count) {
-        const char c = *s++;
-        *d++ = c;
-        ++copied;
-        if (c == '\0')
-            break;
-    }
-    return copied;
 }
 
 Fmt fmt(const char* format, ...) {

@@ -16,10 +16,10 @@
 
 namespace util {
 
+// Positions from 1: copies up to count characters from position start (the terminator ends it early); and
+// the position of the first c in the text, or 0.
 int jsubstr(char* dst, const char* src, int start, int count);
-int jezltrim(char* dst, const char* src);
 int jinstr(const char* text, char c);
-int jstrtostr(char* dst, int dpos, const char* src, int spos, int count);
 
 // Copies n bytes, the ranges may overlap. Names, codes and numbers are a few bytes long: they are moved
 // with two overlapping loads and stores instead of a call of the library's memmove.
