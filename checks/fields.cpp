@@ -17,7 +17,7 @@ namespace checks {
 // clang-format off
 
 // Real bounds, by index. A lower bound of 0 uses index 3: index 0 in the lower column means "no bounds".
-constexpr double TValDbl[26] = {
+constexpr double TValDbl[kRealBounds] = {
     0,        999999999,  1,       0,          999999,  1000000000000.0, 0.0001, 100000000000.0, 1909, 1995,
     2,        99,         40,      9999.99,    16,      12,              3,      -9999999,       -99999, -9999,
     99999,    -999990,    -999999, 9999999,    9999,    365,
@@ -25,7 +25,7 @@ constexpr double TValDbl[26] = {
 
 // Text bounds, by index minus 1000, as Windows-1250 bytes; 0xFD is the letter ý, the highest letter of the
 // code page, so "ýýýýýýýýýý" closes the range of every name.
-constexpr std::string_view TValChar[23] = {
+constexpr std::string_view TValChar[kTextBounds] = {
     "2009", "1-6", "0", "\xFD\xFD\xFD\xFD\xFD\xFD\xFD\xFD\xFD\xFD", "+",
     "2009-06-01T00:00:00", "2009-09-30T23:59:59", " ", "000", "zzz",
     "CZ0000", "CZ0999", "20090601", "20090930", "zzzzzzzzzz",
@@ -150,10 +150,12 @@ constexpr bool bounds_are_valid(const FieldRule (&table)[Rows]) {
             return false;
         if (f.val_from == 0)
             continue;
-        const bool real = f.val_from < 1000;
-        if (real && (f.val_to < 1 || f.val_from > 25 || f.val_to > 25))
+        const bool real = f.val_from < kTextBase;
+        constexpr int kLastReal = kRealBounds - 1;
+        constexpr int kLastText = kTextBase + kTextBounds - 1;
+        if (real && (f.val_to < 1 || f.val_from > kLastReal || f.val_to > kLastReal))
             return false;
-        if (!real && (f.val_to < 1000 || f.val_from > 1022 || f.val_to > 1022))
+        if (!real && (f.val_to < kTextBase || f.val_from > kLastText || f.val_to > kLastText))
             return false;
     }
     return true;
@@ -344,8 +346,8 @@ VALIX_ALWAYS_INLINE void check_bounds(const Kind& k, int row, std::string_view e
     if (has_real_bounds(f))
         outside = value < TValDbl[f.val_from] || value > TValDbl[f.val_to];
     else if (has_text_bounds(f))
-        outside = util::compare_bytes(text, TValChar[f.val_from - 1000]) < 0 ||
-                  util::compare_bytes(text, TValChar[f.val_to - 1000]) > 0;
+        outside = util::compare_bytes(text, TValChar[f.val_from - kTextBase]) < 0 ||
+                  util::compare_bytes(text, TValChar[f.val_to - kTextBase]) > 0;
     if (outside)
         bad_value(k, row, elem, text);
 }

@@ -45,8 +45,12 @@ enum : int {
 extern const FieldRule Ptab[pre::kEnd + 1];
 extern const FieldRule Ttab[tel::kEnd + 1];
 extern const FieldRule Ntab[nec::kEnd + 1];
-extern const double TValDbl[26];
-extern const std::string_view TValChar[23]; // Windows-1250 bytes
+// The bound tables: real bounds by index 1..kRealBounds - 1, text bounds by kTextBase plus their index.
+inline constexpr int kRealBounds = 26;
+inline constexpr int kTextBounds = 23;
+inline constexpr int kTextBase = 1000;
+extern const double TValDbl[kRealBounds];
+extern const std::string_view TValChar[kTextBounds]; // Windows-1250 bytes
 
 // A line text: the decimal line number, never cut (line numbers may pass 999 999).
 using LineText = util::Text<20>;

@@ -30,11 +30,13 @@ char sw_bylNEC = 'N';
 char sw_pis_TelPre = 'N';
 
 namespace {
-char buffers[2][303];
+// A piece, room for the '/' that an empty form's name gets appended, and the terminator.
+constexpr int kNameRoom = kPiece + 2;
+char buffers[2][kNameRoom];
 } // namespace
 char* buf_element = buffers[0];
 char* akt_elem = buffers[1];
-char akt_obsah[302];
+char akt_obsah[kPiece + 1];
 
 namespace {
 
@@ -297,7 +299,7 @@ int zpracuj_ZACp() {
         if (buf_element[0] == '?') {
             // A prologue tag: its rest, blanks kept, goes to the echo file.
             set_akt_elem(tag());
-            char rest[302] = "";
+            char rest[kPiece + 1] = "";
             const int r = dej_zbytek_elementu(rest, Blanks::keep);
             if (r < 0)
                 return end_of_input();
@@ -322,7 +324,7 @@ int zpracuj_ZACp() {
 }
 
 int zpracuj_ZPVz() {
-    char rest[302];
+    char rest[kPiece + 1];
     if (dej_zbytek_elementu(rest, Blanks::keep) < 0)
         return end_of_input();
     checks::start_header_block();

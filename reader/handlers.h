@@ -2,6 +2,7 @@
 // the record context of every finding, and the echo file.
 #pragma once
 
+#include "reader/scanner.h"
 #include "util/text.h"
 
 namespace reader {
@@ -34,7 +35,7 @@ extern char sw_pis_TelPre; // 'A' until the first employee of the employer ran t
 // places when a field's name becomes akt_elem, so the name is never copied; akt_elem is cut to 51.
 extern char* buf_element;
 extern char* akt_elem;
-extern char akt_obsah[302];
+extern char akt_obsah[kPiece + 1];
 
 int zpracuj_ZACp();
 int zpracuj_ZPVz();

@@ -9,7 +9,7 @@ namespace report {
 // Rows in catalogue order. The order matters: a code is looked up from the first row on and the first
 // equal row wins, so the later of two rows with one code (EL005, EL030, EL032, EL044, ER209, WSTEL) is
 // never used. The end row closes the table and is never found by a lookup.
-const CatalogueRow kCatalogue[] = {
+const CatalogueRow kCatalogue[kEndRow + 1] = {
     {"ER209", "Povoleno 2009, délka  4", "2009"},
     {"EL030", "Sledované období není  1-6", "1-6"},
     {"ESICO", "Chybná hodnota nebo délka", ""},
@@ -254,9 +254,9 @@ const CatalogueRow kCatalogue[] = {
     {"KONEC", "KoNeC", "KoNeC"},
 };
 
-const int kEndRow = static_cast<int>(sizeof kCatalogue / sizeof kCatalogue[0]) - 1;
+static_assert(sizeof kCatalogue / sizeof kCatalogue[0] == kEndRow + 1, "kEndRow counts the code rows");
 
-std::int32_t EtabNum[sizeof kCatalogue / sizeof kCatalogue[0]];
+std::int32_t EtabNum[kEndRow + 1];
 
 namespace {
 

@@ -14,11 +14,11 @@ struct CatalogueRow {
 };
 
 // The code rows in catalogue order; the end row follows them at index kEndRow.
-extern const CatalogueRow kCatalogue[];
-extern const int kEndRow;
+inline constexpr int kEndRow = 178; // the number of code rows (the table's definition checks it)
+extern const CatalogueRow kCatalogue[kEndRow + 1];
 
 // Counters of the code rows, zero at the start of a run (EtabNum).
-extern std::int32_t EtabNum[];
+extern std::int32_t EtabNum[kEndRow + 1];
 
 // Index of the first code row with exactly this code, or kEndRow when there is none.
 int find_code(std::string_view code);

@@ -163,9 +163,11 @@ void write_xml(const Row& r) {
     put("</Popis>\r\n</Chyba>\r\n");
 }
 
-// Writes a fixed report text given in UTF-8 as Windows-1250, "\n" as CR LF.
+// Writes a fixed report text given in UTF-8 as Windows-1250, "\n" as CR LF. The fixed texts are a few
+// hundred bytes at most.
+constexpr std::size_t kLongestText = 512;
 void text(std::string_view utf8) {
-    char buf[512];
+    char buf[kLongestText];
     const std::size_t n = util::utf8_to_cp1250(utf8, buf, sizeof buf);
     out().text({buf, n});
 }
@@ -265,7 +267,7 @@ void zpracuj_KONp() {
 
     if (sw_err == 'H') {
         // The summary lists the codes in ascending byte order; equal codes keep their catalogue order.
-        static int order[512];
+        static int order[kEndRow];
         for (int i = 0; i < kEndRow; ++i)
             order[i] = i;
         std::stable_sort(order, order + kEndRow,
