@@ -5,6 +5,7 @@
 #include "report/catalogue.h"
 #include "report/context.h"
 #include "util/cp1250.h"
+#include "util/version.h"
 #include "validator/run.h"
 
 #include <algorithm>
@@ -18,8 +19,6 @@ std::int32_t sumchybE = 0;
 std::int32_t sumchybW = 0;
 
 namespace {
-
-constexpr const char* kVersion = "VALIX_v0.96";
 
 util::OutFile& out() {
     return validator::errsoub;
@@ -245,7 +244,7 @@ void pis_zahlavi() {
         text(" </th><th width=12%> Soubor:  </th><th width=38%> ");
         put_markup_cell(file);
         text(" </th><th width=15%>&nbsp");
-        text(kVersion);
+        text(util::kVersion);
         text(" </th>\n");
         text("</table>\n");
         text("<table cellspacing=\"0\" cellpadding=\"2\" border=\"1\">\n");

@@ -9,6 +9,7 @@
 #include "report/writer.h"
 #include "util/cp1250.h"
 #include "util/platform.h"
+#include "util/version.h"
 
 #include <array>
 #include <cctype>
@@ -33,7 +34,6 @@ bool quiet = false;
 
 namespace {
 
-constexpr const char* kVersion = "VALIX_v0.96";
 constexpr std::size_t kArgMax = 60;
 
 std::FILE* linsoub = nullptr; // the list file in list mode
@@ -433,7 +433,7 @@ int run(int argc, const char* const* argv) {
     reset_state();
     int status = 0;
     try {
-        console_printf("\nProgram  %s  kontola dat pro ZPV\n", kVersion);
+        console_printf("\nProgram  %s  kontola dat pro ZPV\n", util::kVersion);
         console("Kontrola souboru ZPV za 1. pololeti 2009\n");
         console("\n");
         read_arguments(argc, argv);
