@@ -242,14 +242,14 @@ int field_element(Block block) {
 // checked without a copy. It does exactly what the general path would do with it, so it is taken only when
 // that path has nothing special to do: the name is no tag that leaves the block, no comment and no empty
 // form. A name is cut to akt_elem's 51 characters as the general path cuts it.
-bool quick_field(Block block, std::string_view first, std::string_view second) {
-    FieldLine f;
-    if (!peek_field_line(f) || f.name == first || f.name == second)
+bool one_look_field(Block block, std::string_view first, std::string_view second) {
+    OneLookField f;
+    if (!peek_one_look(f) || f.name == first || f.name == second)
         return false;
     const std::string_view name = f.name.substr(0, kElemMax);
     if (!name.empty() && (name.front() == '!' || name.back() == '/'))
         return false;
-    take_field_line(f);
+    take_one_look(f);
     // The element holds no blank and its name is shorter than the cut, so its echo line is the element
     // itself.
     check_field(block, name, f.content, f.end_name, true, f.element);
@@ -261,7 +261,7 @@ bool quick_field(Block block, std::string_view first, std::string_view second) {
 int fields_until(Block block, std::string_view first, Mode first_mode, std::string_view second,
                  Mode second_mode, bool echo_second) {
     for (;;) {
-        if (quick_field(block, first, second))
+        if (one_look_field(block, first, second))
             continue;
         if (dej_element(buf_element) < 0)
             return end_of_input();

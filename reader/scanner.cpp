@@ -19,7 +19,7 @@ char je_OTVZAV = 'N';
 char je_ZAVZAV = 'N';
 std::int64_t cislo_radky = 1;
 int piece_len = 0;
-bool quick_lane = true;
+bool one_look = true;
 
 namespace {
 
@@ -439,12 +439,12 @@ inline int lowest(std::uint64_t bits) {
 
 } // namespace
 
-bool peek_field_line(FieldLine& f) {
+bool peek_one_look(OneLookField& f) {
     // The element is looked for in the next 48 bytes of the buffer, classified all at once: its four
     // marks are then the lowest bits of a few masks, and no byte is looked at twice or tested on a branch
     // of its own. An element near the buffer's end, or a longer one, takes the general path.
     constexpr std::size_t kWindow = 48;
-    if (!quick_lane || je_OTVZAV != 'N' || end - pos < kWindow)
+    if (!one_look || je_OTVZAV != 'N' || end - pos < kWindow)
         return false;
     const char* p = data + pos;
     const WindowBits b = classify(p);
@@ -481,7 +481,7 @@ bool peek_field_line(FieldLine& f) {
     return true;
 }
 
-void take_field_line(const FieldLine& f) {
+void take_one_look(const OneLookField& f) {
     for (int i = 0; i < f.lines; ++i)
         new_line();
     pos = f.next;

@@ -31,7 +31,7 @@ char prvek_zac_kon(const char* start, const char* end);
 // tag's name ended by '>', the content ended by '<' and the end tag's name ended by '>'. This is the shape
 // of nearly every element of a document, and taking it in one look, without copying a byte, is what makes
 // a file go at the speed of reading it.
-struct FieldLine {
+struct OneLookField {
     std::string_view name;     // the start tag's name
     std::string_view content;  // the content (it holds no blank, so it is the field's value too)
     std::string_view end_name; // the end tag's name
@@ -42,14 +42,14 @@ struct FieldLine {
 // True when the next element has that shape within the next 48 bytes of the buffer, with no control byte,
 // blank or colon anywhere from its '<' to its last '>': then reading it with dej_element, dej_obsah and
 // dej_element again would store exactly these texts and count exactly these lines.
-// Nothing is consumed: the views stay valid until take_field_line or any other read. Otherwise false, and
+// Nothing is consumed: the views stay valid until take_one_look or any other read. Otherwise false, and
 // the caller takes the general path.
-bool peek_field_line(FieldLine& f);
-// peek_field_line answers false for every element when this is off, so that the general path reads the
+bool peek_one_look(OneLookField& f);
+// peek_one_look answers false for every element when this is off, so that the general path reads the
 // whole document; tests turn it off to compare the two paths. A setting, not run state: a run keeps it.
-extern bool quick_lane;
-// Consumes the element peek_field_line has just seen, leaving the scanner as the general path would.
-void take_field_line(const FieldLine& f);
+extern bool one_look;
+// Consumes the element peek_one_look has just seen, leaving the scanner as the general path would.
+void take_one_look(const OneLookField& f);
 
 // The same test on texts whose lengths are known: the end name, past its first character, begins with the
 // start name.

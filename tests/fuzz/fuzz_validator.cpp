@@ -35,9 +35,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view document(reinterpret_cast<const char*>(data), size);
     for (const char format : {'H', 'C', 'X', 'T'})
         validate(document, format, quick, format == 'T');
-    reader::quick_lane = false;
+    reader::one_look = false;
     validate(document, 'T', general, true);
-    reader::quick_lane = true;
+    reader::one_look = true;
     if (quick.report != general.report || quick.echo != general.echo)
         std::abort(); // the two ways of reading a field differ
     return 0;

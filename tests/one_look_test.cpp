@@ -19,34 +19,35 @@ struct Output {
     std::string echo;
 };
 
-Output validate(const std::string& doc, char format, bool quick) {
-    reader::quick_lane = quick;
+Output validate(const std::string& doc, char format, bool one_look) {
+    reader::one_look = one_look;
     Output out;
     out.status = validator::run_in_memory(doc, format, &out.report, &out.echo);
-    reader::quick_lane = true;
+    reader::one_look = true;
     return out;
 }
 
 // Compares the two paths on a document; returns false (with the test failed) at the first difference.
 bool same_both_ways(const std::string& doc, const std::string& what, std::initializer_list<char> formats) {
     for (const char format : formats) {
-        const Output quick = validate(doc, format, true);
+        const Output one_look = validate(doc, format, true);
         const Output general = validate(doc, format, false);
-        EXPECT_EQ(quick.status, general.status) << what << " " << format;
-        EXPECT_EQ(quick.report, general.report) << what << " " << format;
-        EXPECT_EQ(quick.echo, general.echo) << what << " " << format;
-        if (quick.status != general.status || quick.report != general.report || quick.echo != general.echo)
+        EXPECT_EQ(one_look.status, general.status) << what << " " << format;
+        EXPECT_EQ(one_look.report, general.report) << what << " " << format;
+        EXPECT_EQ(one_look.echo, general.echo) << what << " " << format;
+        if (one_look.status != general.status || one_look.report != general.report ||
+            one_look.echo != general.echo)
             return false;
     }
     return true;
 }
 
-class QuickLane : public testing::Test {
+class OneLookReading : public testing::Test {
   protected:
     void SetUp() override { testing_support::set_env("SOURCE_DATE_EPOCH", "1246370709"); }
 };
 
-TEST_F(QuickLane, GivesTheGeneralPathsReportOnEveryKnownDocument) {
+TEST_F(OneLookReading, GivesTheGeneralPathsReportOnEveryKnownDocument) {
     std::vector<fs::path> docs;
     const fs::path root = testing_support::source_dir();
     for (const auto& e : fs::recursive_directory_iterator(root / "tests" / "data"))
@@ -113,7 +114,7 @@ std::string damaged(std::string doc, std::mt19937& rng) {
     return doc;
 }
 
-TEST_F(QuickLane, GivesTheGeneralPathsReportOnDamagedDocuments) {
+TEST_F(OneLookReading, GivesTheGeneralPathsReportOnDamagedDocuments) {
     const fs::path root = testing_support::source_dir();
     std::mt19937 rng(20091);
     for (const char* name : {"zpv.xml", "zpv-chyby.xml"}) {
@@ -127,7 +128,7 @@ TEST_F(QuickLane, GivesTheGeneralPathsReportOnDamagedDocuments) {
 
 // A file is read through a buffer a fraction of its size: elements stand across every refill at every
 // offset, and there the one-look path must hand over to the general one.
-TEST_F(QuickLane, GivesTheGeneralPathsReportAcrossBufferRefills) {
+TEST_F(OneLookReading, GivesTheGeneralPathsReportAcrossBufferRefills) {
     const std::string doc =
         testing_support::slurp(testing_support::source_dir() / "examples" / "zpv-chyby.xml");
     const std::size_t from = doc.rfind('\n', doc.find("<zamestnavatel>")) + 1;
@@ -147,15 +148,16 @@ TEST_F(QuickLane, GivesTheGeneralPathsReportAcrossBufferRefills) {
 
     testing_support::Scratch s;
     testing_support::spit(s / "big.xml", big);
-    reader::quick_lane = false;
+    reader::one_look = false;
     const int general = s.run({"big.xml", "general.txt", "general-echo.xml"});
-    reader::quick_lane = true;
-    const int quick = s.run({"big.xml", "quick.txt", "quick-echo.xml"});
-    EXPECT_EQ(quick, general);
-    const std::string report = testing_support::slurp(s / "quick.txt");
+    reader::one_look = true;
+    const int one_look = s.run({"big.xml", "one_look.txt", "one_look-echo.xml"});
+    EXPECT_EQ(one_look, general);
+    const std::string report = testing_support::slurp(s / "one_look.txt");
     EXPECT_GT(report.size(), 100000u); // the damage gives many findings
     EXPECT_EQ(report, testing_support::slurp(s / "general.txt"));
-    EXPECT_EQ(testing_support::slurp(s / "quick-echo.xml"), testing_support::slurp(s / "general-echo.xml"));
+    EXPECT_EQ(testing_support::slurp(s / "one_look-echo.xml"),
+              testing_support::slurp(s / "general-echo.xml"));
 }
 
 } // namespace
