@@ -8,8 +8,8 @@
 #include "reader/scanner.h"
 #include "report/context.h"
 #include "report/writer.h"
+#include "util/console.h"
 #include "util/text.h"
-#include "validator/run.h"
 
 #include <algorithm>
 #include <cstring>
@@ -28,6 +28,8 @@ char sw_prvniZPV = 'A';
 char sw_bylTEL = ' ';
 char sw_bylNEC = 'N';
 char sw_pis_TelPre = 'N';
+util::OutFile outsoub;
+char sw_vystup = 'N';
 
 namespace {
 // A piece, room for the '/' that an empty form's name gets appended, and the terminator.
@@ -47,7 +49,7 @@ constexpr std::string_view kRootLine =
     "<ZPV verze=\"1.6\" xmlns=\"http://www.example.cz/schemas/2004/ZPV/1.6/\"> \n";
 
 bool echo_on() {
-    return validator::sw_vystup == 'A';
+    return sw_vystup == 'A';
 }
 
 // Lengths of the texts in akt_elem, akt_obsah and buf_element; the scanner hands them over with each piece,
@@ -72,7 +74,7 @@ std::string_view end_tag() {
 void echo_tag(std::string_view name) {
     if (!echo_on())
         return;
-    auto& out = validator::outsoub;
+    auto& out = outsoub;
     out.raw("<");
     out.raw(name);
     out.raw(">\r\n");
@@ -80,7 +82,7 @@ void echo_tag(std::string_view name) {
 
 // Every field of a document has its echo line: it is assembled in the file's buffer in one go.
 void echo_field(std::string_view name, std::string_view content, std::string_view end_name) {
-    auto& out = validator::outsoub;
+    auto& out = outsoub;
     const std::size_t n = name.size() + content.size() + end_name.size() + 6;
     if (n > util::OutFile::kMaxRoom) {
         for (const std::string_view piece : {"<"sv, name, ">"sv, content, "<"sv, end_name, ">\r\n"sv})
@@ -140,7 +142,7 @@ void take_name_as_akt_elem() {
 
 // A field's echo line when the element in the input is that line: one copy.
 void echo_element(std::string_view element) {
-    auto& out = validator::outsoub;
+    auto& out = outsoub;
     if (element.size() + 2 > util::OutFile::kMaxRoom) {
         out.raw(element);
         out.raw("\r\n");
@@ -305,7 +307,7 @@ int zpracuj_ZACp() {
                 return end_of_input();
             const std::string_view rest_text(rest, r == 0 ? 0 : static_cast<std::size_t>(piece_len));
             if (echo_on()) {
-                auto& out = validator::outsoub;
+                auto& out = outsoub;
                 out.raw("<");
                 out.raw(elem());
                 out.raw(" ");
@@ -316,7 +318,7 @@ int zpracuj_ZACp() {
             set_akt_elem(tag()); // a comment before the root is not skipped as one
         } else if (tag().substr(0, 3) == "ZPV") {
             if (echo_on())
-                validator::outsoub.text(kRootLine);
+                outsoub.text(kRootLine);
             rezim_zprac = Mode::root_start;
             return 0;
         }
@@ -397,7 +399,7 @@ int zpracuj_NEC() {
 }
 
 int zpracuj_NECk() {
-    validator::progress(cislo_radky, identnec, telicokod);
+    util::progress(cislo_radky, identnec, telicokod);
     rezim_zprac = Mode::employer;
     for (int i = 0; i < checks::nec::kEnd; ++i)
         if (checks::NTabPre[i] > 1)
@@ -406,6 +408,11 @@ int zpracuj_NECk() {
     checks::k_NecK();
     checks::end_employee();
     return 0;
+}
+
+void end_echo() {
+    if (sw_vystup == 'A')
+        outsoub.text("</ZPV>\n");
 }
 
 void reset() {

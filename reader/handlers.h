@@ -3,6 +3,7 @@
 #pragma once
 
 #include "reader/scanner.h"
+#include "util/outfile.h"
 #include "util/text.h"
 
 namespace reader {
@@ -47,6 +48,12 @@ int zpracuj_TEL();
 int zpracuj_NECz();
 int zpracuj_NEC();
 int zpracuj_NECk();
+
+// The echo file: every element read, one per line, written by the handlers while sw_vystup is 'A'. The
+// run driver opens it, and at the end of the run writes its last line (end_echo) and closes it.
+extern util::OutFile outsoub;
+extern char sw_vystup;
+void end_echo();
 
 // The walk's run state, and the scanner's with it.
 void reset();

@@ -2,7 +2,6 @@
 
 #include "report/context.h"
 #include "util/platform.h"
-#include "validator/run.h"
 
 #include <array>
 #if defined(__SSE2__)
@@ -20,6 +19,7 @@ char je_ZAVZAV = 'N';
 std::int64_t cislo_radky = 1;
 int piece_len = 0;
 bool one_look = true;
+int (*konec_vstupu)() = nullptr;
 
 namespace {
 
@@ -64,7 +64,7 @@ int refill() {
             return static_cast<unsigned char>(data[pos++]);
         // The current file is exhausted: the next file of a list goes on where this one ended, as if
         // the files were laid end to end; otherwise the run ends.
-        if (validator::konec_vstupu() != 0) {
+        if (konec_vstupu == nullptr || konec_vstupu() != 0) {
             exhausted = true;
             return -1;
         }

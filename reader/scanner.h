@@ -60,6 +60,11 @@ inline bool end_matches(std::string_view start, std::string_view end) {
     return end.size() > start.size() && util::same_bytes(end.data() + 1, start.data(), start.size());
 }
 
+// What a read does when the current input file is exhausted. The run driver sets it: it opens the next
+// file of a list and answers 0, so that reading goes on there, or ends the run and answers -1. Unset, the
+// end of a file is the end of all input.
+extern int (*konec_vstupu)();
+
 // The input file being read (insoub).
 bool open_input(const char* name);
 void close_input();

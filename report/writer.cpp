@@ -1,12 +1,9 @@
 #include "report/writer.h"
 
-#include "reader/handlers.h"
-#include "reader/scanner.h"
 #include "report/catalogue.h"
 #include "report/context.h"
 #include "util/cp1250.h"
 #include "util/version.h"
-#include "validator/run.h"
 
 #include <algorithm>
 #include <cstring>
@@ -17,11 +14,12 @@ char sw_err = 'H';
 char sw_nepisW = 'N';
 std::int32_t sumchybE = 0;
 std::int32_t sumchybW = 0;
+util::OutFile errsoub;
 
 namespace {
 
 util::OutFile& out() {
-    return validator::errsoub;
+    return errsoub;
 }
 
 // A finding row is built from pieces written straight into the report's buffer: no format string is
@@ -209,15 +207,14 @@ int zpracuj_chybu(std::string_view line, std::string_view code, std::string_view
     return 1;
 }
 
-void pis_zahlavi() {
-    const std::string_view file = validator::s_vstup;
+void pis_zahlavi(std::string_view datetime, std::string_view file) {
     switch (sw_err) {
     case 'C':
         text("Radek;Chyba;Zamestnavatel;Zamestnanec;Prvek;Hodnota;Ocekavano;Popis\n");
         break;
     case 'T':
         text(" Datum a čas:   ");
-        put(validator::s_datetime);
+        put(datetime);
         text("  Soubor:   ");
         put(file);
         text(" \n");
@@ -227,7 +224,7 @@ void pis_zahlavi() {
         text("<?xml version = \"1.0\" encoding = \"Windows-1250\"?>");
         text("<ZPV_chyby>\n");
         text("<DatumCas>");
-        put(validator::s_datetime);
+        put(datetime);
         text("</DatumCas>\n");
         text("<Soubor>");
         put_markup_cell(file);
@@ -240,7 +237,7 @@ void pis_zahlavi() {
         text("<table cellspacing=\"0\" cellpadding=\"2\" border=\"1\" width=100% >\n");
         text("<tr bgcolor=\"lightblue\" valign=\"left\">\n");
         text("<th width=15%> Datum a čas:  </th><th width=20%> ");
-        put(validator::s_datetime);
+        put(datetime);
         text(" </th><th width=12%> Soubor:  </th><th width=38%> ");
         put_markup_cell(file);
         text(" </th><th width=15%>&nbsp");
@@ -256,12 +253,12 @@ void pis_zahlavi() {
     }
 }
 
-void zpracuj_KONp() {
+void zpracuj_KONp(bool root_end_seen, bool last_root_without_employer) {
     // A document without a root end tag is not a ZPV document; one whose last root held no employer
     // block has nothing to check.
-    if (reader::sw_prvniZPV == 'A')
+    if (!root_end_seen)
         zpracuj_chybu(report::s_cislo_radky, "ES306", kNoText, kNoText, kNoText);
-    if (reader::sw_bylTEL == 'N')
+    if (last_root_without_employer)
         zpracuj_chybu(report::s_cislo_radky, "ES308", kNoText, kNoText, kNoText);
 
     if (sw_err == 'H') {
@@ -315,17 +312,6 @@ void zpracuj_KONp() {
         text("\n</table></body>\n</html>\n");
         break;
     }
-
-    reader::close_input();
-    if (validator::sw_vystup == 'A') {
-        validator::outsoub.text("</ZPV>\n");
-        validator::outsoub.close();
-    }
-    out().close();
-
-    validator::console_printf("%77s\r", "");
-    validator::console_printf("Celkem chyb vahy E:%8d\n\nCelkem chyb vahy W:%8d\n", sumchybE, sumchybW);
-    validator::console("\nProgram ukoncen normalne\n");
 }
 
 void reset() {

@@ -1,5 +1,6 @@
 // The command line, the files a run opens, and what it says on the console.
 #include "tests/support.h"
+#include "util/console.h"
 #include "util/cp1250.h"
 
 #include <gtest/gtest.h>
@@ -24,13 +25,13 @@ struct Console {
 
 Console run_loud(Scratch& s, std::initializer_list<std::string> args) {
     ::testing::internal::CaptureStdout();
-    validator::quiet = false;
+    util::quiet = false;
     std::vector<const char*> argv{"valix"};
     for (const auto& a : args)
         argv.push_back(a.c_str());
     (void)s;
     const int status = validator::run(static_cast<int>(argv.size()), argv.data());
-    validator::quiet = true;
+    util::quiet = true;
     return {status, ::testing::internal::GetCapturedStdout()};
 }
 

@@ -7,6 +7,7 @@
 // A file `status` holds the exit status when it is not 0.
 // VALIX_BLESS=1 writes the expected files instead of comparing (they must then be checked by hand).
 #include "tests/support.h"
+#include "util/console.h"
 
 #include <gtest/gtest.h>
 
@@ -75,7 +76,7 @@ TEST_P(Documents, ReportsMatchByteForByte) {
         testing_support::set_env("SOURCE_DATE_EPOCH", "1246370709");
         testing_support::set_env("TZ", "UTC");
         ::tzset();
-        validator::quiet = true;
+        util::quiet = true;
         const int status = validator::run(static_cast<int>(argv.size()), argv.data());
         const int expected_status = fs::exists(dir / "status") ? std::stoi(slurp(dir / "status")) : 0;
         EXPECT_EQ(status, expected_status) << ext;

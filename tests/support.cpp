@@ -6,6 +6,7 @@
 #include "reader/scanner.h"
 #include "refdata/lists.h"
 #include "report/catalogue.h"
+#include "util/console.h"
 #include "util/cp1250.h"
 
 #include <atomic>
@@ -20,17 +21,17 @@ void reset_all() {
 
 Capture::Capture(char format) {
     reset_all();
-    validator::quiet = true;
+    util::quiet = true;
     report::sw_err = format;
-    validator::errsoub.open_memory(&bytes_);
+    report::errsoub.open_memory(&bytes_);
 }
 
 Capture::~Capture() {
-    validator::errsoub.close();
+    report::errsoub.close();
 }
 
 std::string Capture::text() {
-    validator::errsoub.flush();
+    report::errsoub.flush();
     return bytes_;
 }
 
@@ -97,7 +98,7 @@ int Scratch::run(std::initializer_list<std::string> args) {
     std::vector<const char*> argv{"valix"};
     for (const auto& a : args)
         argv.push_back(a.c_str());
-    validator::quiet = true;
+    util::quiet = true;
     return validator::run(static_cast<int>(argv.size()), argv.data());
 }
 

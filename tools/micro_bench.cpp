@@ -7,6 +7,7 @@
 #include "reader/scanner.h"
 #include "report/context.h"
 #include "report/writer.h"
+#include "util/console.h"
 #include "util/number.h"
 #include "validator/run.h"
 
@@ -32,7 +33,7 @@ void Scanner(benchmark::State& state) {
     char buf[302];
     for (auto _ : state) {
         validator::reset_state();
-        validator::quiet = true;
+        util::quiet = true;
         reader::open_input_memory(doc);
         // Reads element, content and end tag until the last piece of the document.
         for (std::size_t fields = 0; fields < 120000; ++fields) {
@@ -52,7 +53,7 @@ void OneLookFields(benchmark::State& state) {
     const std::string doc = employee_lines(20000);
     for (auto _ : state) {
         validator::reset_state();
-        validator::quiet = true;
+        util::quiet = true;
         reader::open_input_memory(doc);
         // The first field the general way, which fills the buffer; then the rest, all but the last one.
         char buf[302];
@@ -97,7 +98,7 @@ void ReportRow(benchmark::State& state) {
     const char format = static_cast<char>(state.range(0));
     validator::reset_state();
     report::sw_err = format;
-    validator::errsoub.open_memory(&sink);
+    report::errsoub.open_memory(&sink);
     report::telicokod.assign("12345679");
     report::identnec.assign("1001");
     for (auto _ : state) {
@@ -105,7 +106,7 @@ void ReportRow(benchmark::State& state) {
         if (sink.size() > (1 << 24))
             sink.clear();
     }
-    validator::errsoub.close();
+    report::errsoub.close();
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(ReportRow)->Arg('H')->Arg('C')->Arg('T')->Arg('X');
@@ -115,7 +116,7 @@ BENCHMARK(ReportRow)->Arg('H')->Arg('C')->Arg('T')->Arg('X');
 // or a large employer becomes a pause the user notices; a slower run is marked as an error.
 void FullEmployerEnd(benchmark::State& state) {
     validator::reset_state();
-    validator::quiet = true;
+    util::quiet = true;
     double slowest = 0;
     for (auto _ : state) {
         state.PauseTiming();

@@ -7,6 +7,7 @@
 #include "refdata/lists.h"
 #include "report/catalogue.h"
 #include "report/writer.h"
+#include "util/console.h"
 #include "util/cp1250.h"
 #include "util/platform.h"
 #include "util/version.h"
@@ -21,16 +22,15 @@
 
 namespace validator {
 
+using util::console;
+using util::console_printf;
+
 util::Text<60> s_vstup;
 util::Text<60> s_chyby;
 util::Text<60> s_vystup;
 util::Text<100> s_vstsez;
-char sw_vystup = 'N';
 char sw_muf = 'N';
 char s_datetime[21];
-util::OutFile errsoub;
-util::OutFile outsoub;
-bool quiet = false;
 
 namespace {
 
@@ -63,10 +63,10 @@ void pis_napovedu() {
 [[noreturn]] void cannot_open(std::string_view name) {
     console_printf(" Nelze otevrit soubor  %.*s\n Program ukoncen\n", static_cast<int>(name.size()),
                    name.data());
-    if (errsoub.is_open()) {
-        errsoub.text(" Nelze otevrit soubor  ");
-        errsoub.raw(name);
-        errsoub.text("\n Program ukoncen\n");
+    if (report::errsoub.is_open()) {
+        report::errsoub.text(" Nelze otevrit soubor  ");
+        report::errsoub.raw(name);
+        report::errsoub.text("\n Program ukoncen\n");
     }
     throw Fatal{};
 }
@@ -92,11 +92,12 @@ bool next_list_word() {
         too_long = true;
     if (too_long) {
         console_printf(" Délka parametru vetsi nez 60  %.*s\n Program ukoncen\n", static_cast<int>(n), word);
-        if (errsoub.is_open()) {
+        if (report::errsoub.is_open()) {
             char msg[64];
-            errsoub.raw({msg, util::utf8_to_cp1250(" Délka parametru vetsi nez 60  ", msg, sizeof msg)});
-            errsoub.raw({word, n});
-            errsoub.text("\n Program ukoncen\n");
+            report::errsoub.raw(
+                {msg, util::utf8_to_cp1250(" Délka parametru vetsi nez 60  ", msg, sizeof msg)});
+            report::errsoub.raw({word, n});
+            report::errsoub.text("\n Program ukoncen\n");
         }
         throw Fatal{};
     }
@@ -233,13 +234,13 @@ void refuse_overwriting_inputs() {
 
 void open_files() {
     refuse_overwriting_inputs();
-    if (!errsoub.open(s_chyby.c_str()))
+    if (!report::errsoub.open(s_chyby.c_str()))
         cannot_open(s_chyby);
-    sw_vystup = 'N';
+    reader::sw_vystup = 'N';
     if (s_vystup.view() != "...") {
-        if (!outsoub.open(s_vystup.c_str()))
+        if (!reader::outsoub.open(s_vystup.c_str()))
             cannot_open(s_vystup);
-        sw_vystup = 'A';
+        reader::sw_vystup = 'A';
     }
     if (s_vstup.first() == '@') {
         s_vstsez.assign(s_vstup.view().substr(1));
@@ -258,8 +259,19 @@ void open_files() {
 void close_everything() {
     reader::close_input();
     close_list();
-    outsoub.close();
-    errsoub.close();
+    reader::outsoub.close();
+    report::errsoub.close();
+}
+
+// The end of the run: the report's last findings, summary and totals, the echo file's last line, every
+// file closed, and the totals on the console.
+void konec_behu() {
+    report::zpracuj_KONp(reader::sw_prvniZPV == 'N', reader::sw_bylTEL == 'N');
+    reader::end_echo();
+    close_everything();
+    console_printf("%77s\r", "");
+    console_printf("Celkem chyb vahy E:%8d\n\nCelkem chyb vahy W:%8d\n", report::sumchybE, report::sumchybW);
+    console("\nProgram ukoncen normalne\n");
 }
 
 // The employer end: the employer's end checks and totals, then the walk goes on at the document level.
@@ -302,7 +314,7 @@ int main_loop() {
         if (handler == nullptr) {
             // The end of the run; no handler sets any other mode, but an unknown one ends the run too
             // rather than spin.
-            report::zpracuj_KONp();
+            konec_behu();
             return 0;
         }
         handler();
@@ -311,60 +323,11 @@ int main_loop() {
 
 } // namespace
 
-void console(std::string_view utf8) {
-    if (quiet)
-        return;
-    char buf[1024];
-    const std::size_t n = util::utf8_to_cp1250(utf8, buf, sizeof buf);
-    std::fwrite(buf, 1, n, stdout);
-}
-
-void console_printf(const char* format, ...) {
-    if (quiet)
-        return;
-    char converted[512];
-    util::utf8_to_cp1250(format, converted, sizeof converted);
-    va_list ap;
-    va_start(ap, format);
-    std::vfprintf(stdout, converted, ap);
-    va_end(ap);
-}
-
-void progress(std::int64_t line, std::string_view employee, std::string_view employer) {
-    if (quiet)
-        return;
-    // " Radek%8d pro zamestnance%11s zamestnavatel%11s\r", put together by hand: it is written after every
-    // employee, and a printf per employee costs more than reading the employee's fields.
-    char out[160];
-    std::size_t n = 0;
-    auto put = [&](std::string_view text) {
-        text = text.substr(0, sizeof out - 1 - n);
-        std::memcpy(out + n, text.data(), text.size());
-        n += text.size();
-    };
-    auto right = [&](std::string_view text, std::size_t width) {
-        for (std::size_t i = text.size(); i < width; ++i)
-            put(" ");
-        put(text);
-    };
-    char digits[24];
-    std::size_t d = sizeof digits;
-    for (auto v = static_cast<unsigned long long>(line < 0 ? 0 : line); d == sizeof digits || v != 0; v /= 10)
-        digits[--d] = static_cast<char>('0' + v % 10);
-    put(" Radek");
-    right({digits + d, sizeof digits - d}, 8);
-    put(" pro zamestnance");
-    right(employee, 11);
-    put(" zamestnavatel");
-    right(employer, 11);
-    put("\r");
-    std::fwrite(out, 1, n, stdout);
-}
-
 void reset_state() {
     close_everything();
-    errsoub.clear_failure();
-    outsoub.clear_failure();
+    reader::konec_vstupu = konec_vstupu;
+    report::errsoub.clear_failure();
+    reader::outsoub.clear_failure();
     report::reset();
     report::sw_err = 'H';
     reader::reset();
@@ -374,7 +337,7 @@ void reset_state() {
     s_chyby.assign("zpve.htm");
     s_vystup.assign("...");
     s_vstsez.clear();
-    sw_vystup = 'N';
+    reader::sw_vystup = 'N';
     sw_muf = 'N';
     std::memset(s_datetime, 0, sizeof s_datetime);
 }
@@ -382,7 +345,7 @@ void reset_state() {
 int konec_vstupu() {
     if (sw_muf == 'N') {
         reader::rezim_zprac = reader::Mode::end_of_run;
-        report::zpracuj_KONp();
+        konec_behu();
         return -1;
     }
     reader::close_input();
@@ -391,7 +354,7 @@ int konec_vstupu() {
     if (s_vstup.view() == "...") {
         close_list();
         reader::rezim_zprac = reader::Mode::end_of_run;
-        report::zpracuj_KONp();
+        konec_behu();
         return -1;
     }
     if (!reader::open_input(s_vstup.c_str())) {
@@ -402,28 +365,28 @@ int konec_vstupu() {
 }
 
 int run_in_memory(std::string_view document, char format, std::string* report, std::string* echo) {
-    const bool was_quiet = quiet;
+    const bool was_quiet = util::quiet;
     reset_state();
-    quiet = true;
+    util::quiet = true;
     int status = 0;
     try {
         s_vstup.assign("memory.xml");
         report::sw_err = format;
-        errsoub.open_memory(report);
+        report::errsoub.open_memory(report);
         if (echo != nullptr) {
             s_vystup.assign("memory-echo.xml");
-            outsoub.open_memory(echo);
-            sw_vystup = 'A';
+            reader::outsoub.open_memory(echo);
+            reader::sw_vystup = 'A';
         }
         reader::open_input_memory(document);
         make_datetime();
-        report::pis_zahlavi();
+        report::pis_zahlavi(s_datetime, s_vstup);
         status = main_loop();
     } catch (const Fatal& f) {
         status = f.status;
     }
     close_everything();
-    quiet = was_quiet;
+    util::quiet = was_quiet;
     return status;
 }
 
@@ -440,13 +403,13 @@ int run(int argc, const char* const* argv) {
         report::sw_err = report_format();
         open_files();
         make_datetime();
-        report::pis_zahlavi();
+        report::pis_zahlavi(s_datetime, s_vstup);
         status = main_loop();
         // A report or echo file that could not be written completely is not a successful run.
-        for (const auto* f : {&errsoub, &outsoub}) {
+        for (const auto* f : {&report::errsoub, &reader::outsoub}) {
             if (f->failed()) {
                 console_printf(" Chyba zapisu do souboru  %s\n",
-                               f == &errsoub ? s_chyby.c_str() : s_vystup.c_str());
+                               f == &report::errsoub ? s_chyby.c_str() : s_vystup.c_str());
                 status = 13;
             }
         }

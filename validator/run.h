@@ -3,7 +3,6 @@
 
 #include "util/platform.h"
 
-#include "util/outfile.h"
 #include "util/text.h"
 
 #include <cstdint>
@@ -24,8 +23,8 @@ int run_in_memory(std::string_view document, char format, std::string* report, s
 // Restores every subsystem's run state to its start values (run() does it first).
 void reset_state();
 
-// Called by the tag scanner when the current input file is exhausted: 0 when the next file of a list
-// is open, -1 when there is no further input (the end-of-run step has then already run).
+// The end of the current input file, which the tag scanner reaches through its hook: 0 when the next file
+// of a list is open, -1 when there is no further input (the end of the run has then already been done).
 int konec_vstupu();
 
 // Ends the run at once with status 13 after a fatal message has been printed (thrown to run()).
@@ -37,19 +36,7 @@ extern util::Text<60> s_vstup;   // input file name (the list entry being read i
 extern util::Text<60> s_chyby;   // report file name
 extern util::Text<60> s_vystup;  // echo file name; "..." means none
 extern util::Text<100> s_vstsez; // list file name
-extern char sw_vystup;           // 'A' when an echo file is open
 extern char sw_muf;              // 'A' when the input is a list of files
 extern char s_datetime[21];
-
-extern util::OutFile errsoub; // the report
-extern util::OutFile outsoub; // the echo file
-
-// Console output: Windows-1250 bytes, converted from the UTF-8 of the sources.
-void console(std::string_view utf8);
-void console_printf(const char* format, ...) VALIX_PRINTF_FORMAT(1, 2);
-// The console progress line after each employee.
-void progress(std::int64_t line, std::string_view employee, std::string_view employer);
-// The progress line is written on the console unless quiet (tests and benchmarks turn it off).
-extern bool quiet;
 
 } // namespace validator
