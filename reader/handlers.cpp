@@ -37,10 +37,6 @@ namespace {
 
 constexpr std::size_t kElemMax = 51;
 
-// The echo file's root start line does not depend on the document's own root attributes.
-constexpr std::string_view kRootLine =
-    "<ZPV verze=\"1.6\" xmlns=\"http://www.example.cz/schemas/2004/ZPV/1.6/\"> \n";
-
 bool echo_on() {
     return validator::sw_vystup == 'A';
 }
@@ -311,7 +307,7 @@ int zpracuj_ZACp() {
             set_akt_elem(tag()); // a comment before the root is not skipped as one
         } else if (tag().substr(0, 3) == "ZPV") {
             if (echo_on())
-                validator::outsoub.text(kRootLine);
+                validator::outsoub.text(kEchoRootLine);
             rezim_zprac = 'G';
             return 0;
         }

@@ -4,7 +4,13 @@
 
 #include "util/text.h"
 
+#include <string_view>
+
 namespace reader {
+
+// The echo file's root start line, whatever the document's own root attributes ("\n" is written CR LF).
+inline constexpr std::string_view kEchoRootLine =
+    "<ZPV verze=\"1.6\" xmlns=\"http://www.example.cz/schemas/2004/ZPV/1.6/\"> \n";
 
 extern char rezim_zprac;   // processing mode
 extern char sw_prvniZPV;   // 'A' until the root end tag has been handled

@@ -1,5 +1,6 @@
 #include "reader/scanner.h"
 
+#include "util/outfile.h"
 #include "util/platform.h"
 #include "validator/run.h"
 
@@ -47,10 +48,13 @@ bool fill() {
     }
     if (insoub == nullptr)
         return false;
-    const std::size_t n = std::fread(inbuf, 1, kBufSize, insoub);
+    // A read error is not the end of the file: a check of part of the input must not pass for a whole one.
+    const std::ptrdiff_t n = util::read_bytes(insoub, inbuf, kBufSize);
+    if (n < 0)
+        validator::read_failed();
     data = inbuf;
     pos = 0;
-    end = n;
+    end = static_cast<std::size_t>(n);
     return n > 0;
 }
 
@@ -507,6 +511,10 @@ bool open_input(const char* name) {
     data = inbuf;
     pos = end = 0;
     return true;
+}
+
+util::FileId input_identity() {
+    return insoub != nullptr ? util::file_id(insoub) : util::FileId{};
 }
 
 void open_input_memory(std::string_view bytes) {

@@ -1,6 +1,7 @@
 // The tag scanner: cuts the input into tag names, tag rests, contents and comments, counting lines.
 #pragma once
 
+#include "util/platform.h"
 #include "util/text.h"
 
 #include <cstdint>
@@ -94,6 +95,8 @@ inline bool end_matches(std::string_view start, std::string_view end) {
 // The input file being read (insoub).
 bool open_input(const char* name);
 void close_input();
+// The identity of the open input file (none when reading from memory).
+util::FileId input_identity();
 // Tests read from memory instead of a file.
 void open_input_memory(std::string_view bytes);
 
