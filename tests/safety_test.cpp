@@ -149,8 +149,11 @@ TEST(OutputFiles, ReportAndEchoNamingOneFileAreRefused) {
 #ifdef _WIN32
     EXPECT_EQ(s.run({"in.xml", "new.csv", "NEW.CSV"}), 13); // one name to Windows
 #endif
-    // Two names of two files are two files.
+    // Two names of two files are two files; a device takes both.
     EXPECT_EQ(s.run({"in.xml", "sub/r.csv", "r.xml"}), 0);
+#ifndef _WIN32
+    EXPECT_EQ(s.run({"in.xml", "/dev/null", "/dev/null"}), 0);
+#endif
 }
 
 TEST(OutputFiles, ThePreviousReportStaysUntilTheNewOneIsComplete) {

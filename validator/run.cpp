@@ -84,11 +84,8 @@ void pis_napovedu() {
     throw Fatal{};
 }
 
-// Reads the next whitespace-delimited word of the list file into s_vstup. A word too long for a file
-// name is refused rather than cut into the name of some other file.
-//
-// The list is read once, as the run goes, so that a list read from a pipe (@/dev/stdin, a FIFO) is
-// read whole by the run; a read error is not taken for the end of the list.
+// The next byte of the list file, or EOF. The list is read once, as the run goes, so that a list from a
+// pipe (@/dev/stdin, a FIFO) is read whole by the run; a read error is not taken for the end of the list.
 int list_byte() {
     const int c = util::read_byte(linsoub);
     if (c == -2)
@@ -96,6 +93,8 @@ int list_byte() {
     return c;
 }
 
+// Reads the next whitespace-delimited word of the list file into s_vstup. A word too long for a file
+// name is refused rather than cut into the name of some other file.
 bool next_list_word() {
     char word[kArgMax + 2];
     std::size_t n = 0;
@@ -295,7 +294,10 @@ void refuse_overwriting_a_document(const char* name) {
 
 // Everything that can be known about the outputs before any file is opened.
 void refuse_unsafe_outputs() {
-    if (has_echo() && util::same_file(s_chyby.c_str(), s_vystup.c_str()))
+    // Both written into one file would be interleaved; a device such as /dev/null may take both.
+    const util::FileId report = util::file_id(s_chyby.c_str());
+    if (has_echo() && (!report.exists || report.regular) &&
+        util::same_file(s_chyby.c_str(), s_vystup.c_str()))
         refuse_output(s_vystup.c_str(), "je zaroven chybovym souborem");
     if (s_vstup.first() == '@')
         refuse_input_that_is_an_output(s_vstup.c_str() + 1);
