@@ -28,7 +28,7 @@ char sw_prvniZPV = 'A';
 char sw_bylTEL = ' ';
 char sw_bylNEC = 'N';
 char sw_pis_TelPre = 'N';
-util::OutFile outsoub;
+util::OutFile outsoub{1}; // its temporary file is signal slot 1
 char sw_vystup = 'N';
 
 namespace {
@@ -43,10 +43,6 @@ char akt_obsah[kPiece + 1];
 namespace {
 
 constexpr std::size_t kElemMax = 51;
-
-// The echo file's root start line does not depend on the document's own root attributes.
-constexpr std::string_view kRootLine =
-    "<ZPV verze=\"1.6\" xmlns=\"http://www.example.cz/schemas/2004/ZPV/1.6/\"> \n";
 
 bool echo_on() {
     return sw_vystup == 'A';
@@ -318,7 +314,7 @@ int zpracuj_ZACp() {
             set_akt_elem(tag()); // a comment before the root is not skipped as one
         } else if (tag().substr(0, 3) == "ZPV") {
             if (echo_on())
-                outsoub.text(kRootLine);
+                outsoub.text(kEchoRootLine);
             rezim_zprac = Mode::root_start;
             return 0;
         }

@@ -6,7 +6,13 @@
 #include "util/outfile.h"
 #include "util/text.h"
 
+#include <string_view>
+
 namespace reader {
+
+// The echo file's root start line, whatever the document's own root attributes ("\n" is written CR LF).
+inline constexpr std::string_view kEchoRootLine =
+    "<ZPV verze=\"1.6\" xmlns=\"http://www.example.cz/schemas/2004/ZPV/1.6/\"> \n";
 
 // The processing mode: where the walk stands in the document. Each mode keeps its one-letter name, which
 // is what the walk's handlers were first written against; the run driver calls the handler of the mode.

@@ -1,6 +1,7 @@
 #include "reader/scanner.h"
 
 #include "report/context.h"
+#include "util/outfile.h"
 #include "util/platform.h"
 
 #include <array>
@@ -20,6 +21,7 @@ std::int64_t cislo_radky = 1;
 int piece_len = 0;
 bool one_look = true;
 int (*konec_vstupu)() = nullptr;
+void (*input_unreadable)() = nullptr;
 
 namespace {
 
@@ -49,10 +51,17 @@ bool fill() {
     }
     if (insoub == nullptr)
         return false;
-    const std::size_t n = std::fread(inbuf, 1, kBufSize, insoub);
+    // A read error is not the end of the file: a check of part of the input must not pass for a whole one.
+    const std::ptrdiff_t n = util::read_bytes(insoub, inbuf, kBufSize);
+    if (n < 0) {
+        if (input_unreadable != nullptr)
+            input_unreadable(); // ends the run
+        exhausted = true;
+        return false;
+    }
     data = inbuf;
     pos = 0;
-    end = n;
+    end = static_cast<std::size_t>(n);
     return n > 0;
 }
 
@@ -509,6 +518,10 @@ bool open_input(const char* name) {
     data = inbuf;
     pos = end = 0;
     return true;
+}
+
+util::FileId input_identity() {
+    return insoub != nullptr ? util::file_id(insoub) : util::FileId{};
 }
 
 void open_input_memory(std::string_view bytes) {

@@ -1,6 +1,7 @@
 // The tag scanner: cuts the input into tag names, tag rests, contents and comments, counting lines.
 #pragma once
 
+#include "util/platform.h"
 #include "util/text.h"
 
 #include <cstdint>
@@ -64,10 +65,16 @@ inline bool end_matches(std::string_view start, std::string_view end) {
 // file of a list and answers 0, so that reading goes on there, or ends the run and answers -1. Unset, the
 // end of a file is the end of all input.
 extern int (*konec_vstupu)();
+// What a read does when the input cannot be read (an error, not its end): the run driver sets it, and it
+// ends the run with a message, so that a check of part of the input never passes for a whole one. Unset,
+// nothing further is read.
+extern void (*input_unreadable)();
 
 // The input file being read (insoub).
 bool open_input(const char* name);
 void close_input();
+// The identity of the open input file (none when reading from memory).
+util::FileId input_identity();
 // Tests read from memory instead of a file.
 void open_input_memory(std::string_view bytes);
 

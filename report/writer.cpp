@@ -14,7 +14,7 @@ char sw_err = 'H';
 char sw_nepisW = 'N';
 std::int32_t sumchybE = 0;
 std::int32_t sumchybW = 0;
-util::OutFile errsoub;
+util::OutFile errsoub{0}; // its temporary file is signal slot 0
 
 namespace {
 

@@ -71,6 +71,29 @@ void pis_napovedu() {
     throw Fatal{};
 }
 
+// A read of the input or the list file failed: the findings so far are not those of the whole input, so the
+// run ends like one whose next file cannot be opened, the message on the console and in the report.
+[[noreturn]] void read_error(std::string_view name) {
+    console_printf("%77s\r", "");
+    console_printf(" Chyba cteni souboru  %.*s\n Program ukoncen\n", static_cast<int>(name.size()),
+                   name.data());
+    if (report::errsoub.is_open()) {
+        report::errsoub.text(" Chyba cteni souboru  ");
+        report::errsoub.raw(name);
+        report::errsoub.text("\n Program ukoncen\n");
+    }
+    throw Fatal{};
+}
+
+// The next byte of the list file, or EOF. The list is read once, as the run goes, so that a list from a
+// pipe (@/dev/stdin, a FIFO) is read whole by the run; a read error is not taken for the end of the list.
+int list_byte() {
+    const int c = util::read_byte(linsoub);
+    if (c == -2)
+        read_error(s_vstsez.view());
+    return c;
+}
+
 // Reads the next whitespace-delimited word of the list file into s_vstup. A word too long for a file
 // name is refused rather than cut into the name of some other file.
 bool next_list_word() {
@@ -78,7 +101,7 @@ bool next_list_word() {
     std::size_t n = 0;
     bool too_long = false;
     int c;
-    while ((c = std::fgetc(linsoub)) != EOF && std::isspace(c))
+    while ((c = list_byte()) != EOF && std::isspace(c))
         ;
     if (c == EOF)
         return false;
@@ -87,7 +110,7 @@ bool next_list_word() {
             word[n++] = static_cast<char>(c);
         else
             too_long = true;
-    } while ((c = std::fgetc(linsoub)) != EOF && !std::isspace(c));
+    } while ((c = list_byte()) != EOF && !std::isspace(c));
     if (n > kArgMax)
         too_long = true;
     if (too_long) {
@@ -181,59 +204,129 @@ char report_format() {
     return 'H';
 }
 
-// The report and the echo file are opened for writing, which empties them. When either is a file that the
-// run is about to read (the input, the list file, or any file the list names), the user's data would be
-// destroyed before it is read: such a run is refused before any file is opened.
-void refuse_overwriting_inputs() {
-    const util::FileId report = util::file_id(s_chyby.c_str());
-    const util::FileId echo = s_vystup.view() == "..." ? util::FileId{} : util::file_id(s_vystup.c_str());
-    if (!report.exists && !echo.exists)
-        return;
-    auto check = [&](const char* input) {
-        const util::FileId in = util::file_id(input);
-        const char* clash = in.same(report) ? s_chyby.c_str() : in.same(echo) ? s_vystup.c_str() : nullptr;
-        if (clash == nullptr)
-            return;
-        console_printf(" Soubor  %s  je vstupnim souborem, nelze do nej zapisovat\n Program ukoncen\n",
-                       clash);
-        throw Fatal{};
-    };
-    if (s_vstup.first() != '@') {
-        check(s_vstup.c_str());
-        return;
+bool has_echo() {
+    return s_vystup.view() != "...";
+}
+
+// A refused output ends the run before it writes anything: the report and the echo file stay as they were.
+// wipe_progress: the console's progress line is wiped first.
+[[noreturn]] void refuse_output(const char* name, const char* why, bool wipe_progress = false) {
+    if (wipe_progress)
+        console_printf("%77s\r", "");
+    console_printf(" Soubor  %s  %s, nelze do nej zapisovat\n Program ukoncen\n", name, why);
+    throw Fatal{13, true};
+}
+
+// A run whose report or echo file is one of the files it reads (the input, the list file, or a file the
+// list names) would destroy the data before reading it, or read its own output while writing it, without
+// end. Names are compared as files (util::same_file), so another spelling or a hard link is the same file,
+// and so is a name that does not exist yet.
+void refuse_input_that_is_an_output(const char* input, bool wipe_progress = false) {
+    if (util::same_file(input, s_chyby.c_str()))
+        refuse_output(s_chyby.c_str(), "je vstupnim souborem", wipe_progress);
+    if (has_echo() && util::same_file(input, s_vystup.c_str()))
+        refuse_output(s_vystup.c_str(), "je vstupnim souborem", wipe_progress);
+}
+
+// The first bytes of a ZPV document: blanks and line ends, the XML prologue and any comments or other
+// declarations, then the root start tag ZPV, with or without a prefix. An echo file of this program starts
+// the same way but with its own fixed root line, right at the start or after its prologue line; the
+// reports start with their own headers (HTML, a CSV or TXT header line, an XML report whose root is
+// ZPV_chyby), so none of them is taken for a document.
+bool is_zpv_document(std::string_view s) {
+    std::size_t p = 0;
+    std::size_t root = std::string_view::npos;
+    int declarations = 0;
+    bool comments = false;
+    while (root == std::string_view::npos) {
+        while (p < s.size() && (s[p] == ' ' || s[p] == '\t' || s[p] == '\r' || s[p] == '\n'))
+            ++p;
+        std::string_view close;
+        if (s.substr(p, 4) == "<!--") {
+            close = "-->";
+            comments = true;
+        } else if (s.substr(p, 2) == "<?") {
+            close = "?>";
+            ++declarations;
+        } else if (s.substr(p, 2) == "<!") {
+            close = ">";
+            ++declarations;
+        } else {
+            root = p;
+            break;
+        }
+        const std::size_t e = s.find(close, p + 2);
+        if (e == std::string_view::npos)
+            return false;
+        p = e + close.size();
     }
-    const char* list = s_vstup.c_str() + 1;
-    check(list);
-    std::FILE* f = std::fopen(list, "rb");
+    if (root >= s.size() || s[root] != '<')
+        return false;
+    std::size_t e = root + 1;
+    while (e < s.size() && std::strchr(" \t\r\n>/", s[e]) == nullptr)
+        ++e;
+    if (e == s.size())
+        return false;
+    const std::string_view name = s.substr(root + 1, e - root - 1);
+    if (name != "ZPV" && !(name.size() > 4 && name.substr(name.size() - 4) == ":ZPV"))
+        return false;
+    // The echo file's root line, "\n" written as CR LF.
+    const std::string_view echo_root = reader::kEchoRootLine.substr(0, reader::kEchoRootLine.size() - 1);
+    const bool echo_start = root == 0 || (declarations == 1 && !comments && s[0] == '<' &&
+                                          s.substr(root - 2, 2) == "\r\n" && s.find("\r\n") == root - 2);
+    return !(echo_start && s.substr(root, echo_root.size()) == echo_root &&
+             s.substr(root + echo_root.size(), 2) == "\r\n");
+}
+
+// `valix *.xml` names documents as the report and the echo file: such a name is refused, and an earlier
+// report or echo file is overwritten as ever. Only a plain file is looked at (a pipe or device is never
+// read here).
+void refuse_overwriting_a_document(const char* name) {
+    if (!util::file_id(name).regular)
+        return;
+    std::FILE* f = std::fopen(name, "rb");
     if (f == nullptr)
         return;
-    char word[kArgMax + 2];
-    std::size_t n = 0;
-    for (int c = std::fgetc(f);; c = std::fgetc(f)) {
-        if (c == EOF || std::isspace(c)) {
-            if (n > 0 && n <= kArgMax) {
-                word[n] = '\0';
-                if (std::strcmp(word, "...") == 0)
-                    break;
-                try {
-                    check(word);
-                } catch (...) {
-                    std::fclose(f);
-                    throw;
-                }
-            }
-            n = 0;
-            if (c == EOF)
-                break;
-        } else if (n <= kArgMax) {
-            word[n++] = static_cast<char>(c);
-        }
-    }
+    static char head[1 << 16];
+    const std::size_t n = std::fread(head, 1, sizeof head, f);
     std::fclose(f);
+    if (is_zpv_document({head, n}))
+        refuse_output(name, "je dokumentem ZPV");
+}
+
+// Everything that can be known about the outputs before any file is opened.
+void refuse_unsafe_outputs() {
+    // Both written into one file would be interleaved; a device such as /dev/null may take both.
+    const util::FileId report = util::file_id(s_chyby.c_str());
+    if (has_echo() && (!report.exists || report.regular) &&
+        util::same_file(s_chyby.c_str(), s_vystup.c_str()))
+        refuse_output(s_vystup.c_str(), "je zaroven chybovym souborem");
+    if (s_vstup.first() == '@')
+        refuse_input_that_is_an_output(s_vstup.c_str() + 1);
+    else
+        refuse_input_that_is_an_output(s_vstup.c_str());
+    refuse_overwriting_a_document(s_chyby.c_str());
+    if (has_echo())
+        refuse_overwriting_a_document(s_vystup.c_str());
+}
+
+// Opens an input named on the command line or in the list. Its name is checked against the outputs first
+// (a list entry naming the echo file, which exists only under its temporary name yet), then the open file
+// against the files being written (the same file under a name no comparison of names can see through).
+bool open_next_input(const char* name, bool wipe_progress) {
+    refuse_input_that_is_an_output(name, wipe_progress);
+    if (!reader::open_input(name))
+        return false;
+    const util::FileId in = reader::input_identity();
+    if (in.same(report::errsoub.identity()))
+        refuse_output(s_chyby.c_str(), "je vstupnim souborem", wipe_progress);
+    if (in.same(reader::outsoub.identity()))
+        refuse_output(s_vystup.c_str(), "je vstupnim souborem", wipe_progress);
+    return true;
 }
 
 void open_files() {
-    refuse_overwriting_inputs();
+    refuse_unsafe_outputs();
     if (!report::errsoub.open(s_chyby.c_str()))
         cannot_open(s_chyby);
     reader::sw_vystup = 'N';
@@ -250,9 +343,11 @@ void open_files() {
         if (linsoub == nullptr)
             cannot_open(s_vstsez);
         sw_muf = 'A';
-        next_list_word();
+        // An empty list names no input: no file of the '@' argument's name is opened in its place.
+        if (!next_list_word())
+            cannot_open(s_vstup);
     }
-    if (!reader::open_input(s_vstup.c_str()))
+    if (!open_next_input(s_vstup.c_str(), false))
         cannot_open(s_vstup);
 }
 
@@ -326,6 +421,7 @@ int main_loop() {
 void reset_state() {
     close_everything();
     reader::konec_vstupu = konec_vstupu;
+    reader::input_unreadable = read_failed;
     report::errsoub.clear_failure();
     reader::outsoub.clear_failure();
     report::reset();
@@ -357,11 +453,15 @@ int konec_vstupu() {
         konec_behu();
         return -1;
     }
-    if (!reader::open_input(s_vstup.c_str())) {
+    if (!open_next_input(s_vstup.c_str(), true)) {
         console_printf("%77s\r", "");
         cannot_open(s_vstup);
     }
     return 0;
+}
+
+void read_failed() {
+    read_error(s_vstup.view());
 }
 
 int run_in_memory(std::string_view document, char format, std::string* report, std::string* echo) {
@@ -391,9 +491,14 @@ int run_in_memory(std::string_view document, char format, std::string* report, s
 }
 
 int run(int argc, const char* const* argv) {
+    // Before any file is opened: a descriptor 0 to 2 left closed would be taken by the report.
+    util::open_standard_streams();
     // A closed console (or a pipe closed by its reader) must not end the run before the report is complete.
     util::ignore_broken_pipe();
+    std::clearerr(stdout);
     reset_state();
+    // A signal that ends the run removes the temporary files; the previous report and echo file stay.
+    util::catch_end_signals(true);
     int status = 0;
     try {
         console_printf("\nProgram  %s  kontola dat pro ZPV\n", util::kVersion);
@@ -417,9 +522,20 @@ int run(int argc, const char* const* argv) {
         status = 1;
     } catch (const Fatal& f) {
         status = f.status;
+        if (f.outputs_refused) {
+            report::errsoub.abandon();
+            reader::outsoub.abandon();
+        }
     }
-    std::fflush(stdout);
     close_everything();
+    util::catch_end_signals(false);
+    // The totals on the console are part of the result: a console that could not take them (a full disk
+    // behind a redirection, a closed pipe) fails the run as a report would.
+    if ((std::fflush(stdout) != 0 || std::ferror(stdout) != 0) && !util::quiet) {
+        std::fputs(" Chyba zapisu na konzoli\n", stderr);
+        if (status == 0)
+            status = 13;
+    }
     return status;
 }
 

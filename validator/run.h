@@ -27,9 +27,15 @@ void reset_state();
 // of a list is open, -1 when there is no further input (the end of the run has then already been done).
 int konec_vstupu();
 
+// Called by the tag scanner when a read of the input fails (an I/O error, not its end): the run ends with
+// status 13 and " Chyba cteni souboru  NAME" on the console and in the report, after the findings so far.
+[[noreturn]] void read_failed();
+
 // Ends the run at once with status 13 after a fatal message has been printed (thrown to run()).
 struct Fatal {
     int status = 13;
+    // A refused output: the report and the echo file are left as they were before the run.
+    bool outputs_refused = false;
 };
 
 extern util::Text<60> s_vstup;   // input file name (the list entry being read in list mode)
