@@ -40,7 +40,7 @@ ValixConsole.prototype.write = function (bytes) {
       this.pending = [];
       line = bytes.slice(before + 1, last);
     }
-    if (line.some(function (b) { return b !== 32; })) this.progressLine = line;
+    if (!blank(line)) this.progressLine = line;
     this.hold(bytes.subarray(last + 1));
     return;
   }
@@ -61,12 +61,17 @@ ValixConsole.prototype.write = function (bytes) {
         this.lines.push(line);
         this.kept += line.length + 1;
       }
-    } else if (line.some(function (b) { return b !== 32; })) {
+    } else if (!blank(line)) {
       this.progressLine = line;
     }
     start = end + 1;
   }
 };
+// The run clears the progress line with blanks before its totals.
+function blank(line) {
+  for (var i = 0; i < line.length; i++) if (line[i] !== 32) return false;
+  return true;
+}
 ValixConsole.prototype.hold = function (piece) {
   // A line is at most a few hundred bytes; anything beyond 4 KB without a line end is not kept.
   if (piece.length > 0 && this.pending.length < 4096) this.pending.push.apply(this.pending, piece.subarray(0, 4096));
@@ -182,7 +187,9 @@ function valixRun(msg, module, consoleOut) {
   }
   FS.chdir('/prace');
 
+  var started = performance.now();
   var status = module.callMain(msg.args);
+  var runSeconds = (performance.now() - started) / 1000;
   report(true);
 
   function output(name) {
@@ -207,6 +214,7 @@ function valixRun(msg, module, consoleOut) {
     done: progress.done,
     total: progress.total,
     heap: module.HEAPU8 ? module.HEAPU8.length : 0,
+    runSeconds: runSeconds,
   }, transfer);
 }
 
