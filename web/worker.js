@@ -7,12 +7,16 @@
 // goes on and one 'done' message: the exit status, the console text and the bytes of both outputs.
 //
 // The files are never read whole: the program reads them through WORKERFS, whose reads are served from
-// slices of 16 MB taken with Blob.slice and FileReaderSync. Each program read would otherwise be one
-// slice of the file (256 KB), and reading slices is what the run would spend most of its time on.
+// slices of 16 MB (Blob.slice). Each program read would otherwise be one slice of the file (256 KB), and
+// reading slices is what the run would spend most of its time on. Where the browser lets a wasm call
+// wait for a promise (WebAssembly.Suspending, see pre.js), the slices ahead of the program are read while
+// it works; elsewhere each slice is read when it is needed, with FileReaderSync.
 'use strict';
 
 var VALIX_SLICE = 16 * 1024 * 1024;
 var VALIX_PROGRESS_MS = 100;
+// Slices asked for ahead of the one being read: the browser reads a few at once faster than one by one.
+var VALIX_AHEAD = 3;
 
 // The console: lines ending in CR are the progress line (one per employee, tens of MB for a large file),
 // of which only the latest is kept; lines ending in LF are kept whole (banner, totals, messages).
@@ -96,11 +100,79 @@ function ValixProgress(files) {
   this.last = 0;
 }
 
-function valixRun(msg, module, consoleOut) {
+// The slices of the chosen files that the program reads, 16 MB each, by file. A slice is read with a
+// promise ahead of the program where the browser lets a wasm call wait for one (see pre.js), and otherwise
+// when it is needed, with FileReaderSync. Slices behind the program's position are let go.
+function ValixSlices() {
+  this.files = new Map();
+  this.reader = new FileReaderSync();
+  this.ahead = false;
+}
+ValixSlices.prototype.of = function (blob) {
+  var m = this.files.get(blob);
+  if (!m) this.files.set(blob, m = new Map());
+  return m;
+};
+ValixSlices.prototype.request = function (blob, k) {
+  var slices = this.of(blob);
+  if (k * VALIX_SLICE >= blob.size || slices.has(k)) return;
+  var slice = { bytes: null, failed: false, promise: null };
+  slice.promise = blob.slice(k * VALIX_SLICE, Math.min(blob.size, (k + 1) * VALIX_SLICE)).arrayBuffer().then(
+    function (ab) { if (!slice.bytes) slice.bytes = new Uint8Array(ab); },
+    function () { slice.failed = true; });
+  slices.set(k, slice);
+};
+// Null when the bytes [position, position + length) are at hand, or a promise that they will be; the
+// VALIX_AHEAD slices after them are asked for too.
+ValixSlices.prototype.wait = function (blob, position, length) {
+  var n = Math.min(length, blob.size - position);
+  if (n <= 0) return null;
+  var first = Math.floor(position / VALIX_SLICE);
+  var last = Math.floor((position + n - 1) / VALIX_SLICE);
+  var pending = [];
+  for (var k = first; k <= last + VALIX_AHEAD; k++) {
+    this.request(blob, k);
+    var slice = this.of(blob).get(k);
+    if (k <= last && slice && !slice.bytes && !slice.failed) pending.push(slice.promise);
+  }
+  return pending.length ? Promise.all(pending) : null;
+};
+// Copies the bytes from `position` into buffer[offset...]; the count copied (0 at the end of the file).
+ValixSlices.prototype.copy = function (blob, position, length, buffer, offset) {
+  var n = Math.min(length, blob.size - position);
+  if (n <= 0) return 0;
+  var slices = this.of(blob);
+  var first = Math.floor(position / VALIX_SLICE);
+  slices.forEach(function (slice, k) { if (k < first) slices.delete(k); });
+  var done = 0;
+  while (done < n) {
+    var k = Math.floor((position + done) / VALIX_SLICE);
+    var slice = slices.get(k);
+    if (!slice) slices.set(k, slice = { bytes: null, failed: false, promise: null });
+    if (!slice.bytes && !slice.failed) {
+      try {
+        slice.bytes = new Uint8Array(this.reader.readAsArrayBuffer(
+          blob.slice(k * VALIX_SLICE, Math.min(blob.size, (k + 1) * VALIX_SLICE))));
+      } catch (e) {
+        slice.failed = true;
+      }
+    }
+    // The file was changed, moved or cannot be read any more: a read error, as the disk would give.
+    if (slice.failed) throw new ValixReadError();
+    var from = position + done - k * VALIX_SLICE;
+    var take = Math.min(n - done, slice.bytes.length - from);
+    if (take <= 0) break;
+    buffer.set(slice.bytes.subarray(from, from + take), offset + done);
+    done += take;
+  }
+  return done;
+};
+function ValixReadError() {}
+
+function valixRun(msg, module, consoleOut, slices) {
   var FS = module.FS;
   var progress = new ValixProgress(msg.files);
-  var reader = new FileReaderSync();
-  var cache = { blob: null, start: 0, bytes: new Uint8Array(0) };
+  var reader = slices.reader;
   var sizes = new Map();
   var before = 0;
   msg.files.forEach(function (f) {
@@ -123,23 +195,13 @@ function valixRun(msg, module, consoleOut) {
 
   module.WORKERFS.stream_ops.read = function (stream, buffer, offset, length, position) {
     var blob = stream.node.contents;
-    var size = stream.node.size;
-    if (position >= size) return 0;
-    var n = Math.min(length, size - position);
-    if (cache.blob !== blob || position < cache.start || position + n > cache.start + cache.bytes.length) {
-      var end = Math.min(size, position + Math.max(VALIX_SLICE, n));
-      try {
-        cache.bytes = new Uint8Array(reader.readAsArrayBuffer(blob.slice(position, end)));
-      } catch (e) {
-        // The file was changed, moved or cannot be read any more: a read error, as the disk would give.
-        cache.blob = null;
-        throw new FS.ErrnoError(29 /* EIO */);
-      }
-      cache.blob = blob;
-      cache.start = position;
-      if (cache.bytes.length < n) n = cache.bytes.length;
+    var n;
+    try {
+      n = slices.copy(blob, position, length, buffer, offset);
+    } catch (e) {
+      if (e instanceof ValixReadError) throw new FS.ErrnoError(29 /* EIO */);
+      throw e;
     }
-    buffer.set(cache.bytes.subarray(position - cache.start, position - cache.start + n), offset);
     var base = sizes.has(blob) ? sizes.get(blob) : 0;
     progress.done = Math.max(progress.done, base + position + n);
     report(false);
@@ -188,50 +250,65 @@ function valixRun(msg, module, consoleOut) {
   FS.chdir('/prace');
 
   var started = performance.now();
-  var status = module.callMain(msg.args);
-  var runSeconds = (performance.now() - started) / 1000;
-  report(true);
-
-  function output(name) {
-    if (!name) return null;
-    try {
-      return FS.readFile('/prace/' + name);
-    } catch (e) {
-      return null;
+  // The exit status, or its promise when reads may wait (main is then a promising export).
+  return Promise.resolve(module.callMain(msg.args)).then(function (status) {
+    var runSeconds = (performance.now() - started) / 1000;
+    report(true);
+    function output(name) {
+      if (!name) return null;
+      try {
+        return FS.readFile('/prace/' + name);
+      } catch (e) {
+        return null;
+      }
     }
-  }
-  var reportBytes = output(msg.report);
-  var echoBytes = output(msg.echo);
-  var transfer = [];
-  if (reportBytes) transfer.push(reportBytes.buffer);
-  if (echoBytes) transfer.push(echoBytes.buffer);
-  self.postMessage({
-    type: 'done',
-    status: status,
-    console: consoleOut.text(),
-    report: reportBytes,
-    echo: echoBytes,
-    done: progress.done,
-    total: progress.total,
-    heap: module.HEAPU8 ? module.HEAPU8.length : 0,
-    runSeconds: runSeconds,
-  }, transfer);
+    var reportBytes = output(msg.report);
+    var echoBytes = output(msg.echo);
+    var transfer = [];
+    if (reportBytes) transfer.push(reportBytes.buffer);
+    if (echoBytes) transfer.push(echoBytes.buffer);
+    self.postMessage({
+      type: 'done',
+      status: status,
+      console: consoleOut.text(),
+      report: reportBytes,
+      echo: echoBytes,
+      done: progress.done,
+      total: progress.total,
+      heap: module.HEAPU8 ? module.HEAPU8.length : 0,
+      runSeconds: runSeconds,
+      readAhead: slices.ahead,
+    }, transfer);
+  });
 }
 
 self.onmessage = function (event) {
   var msg = event.data;
   var consoleOut = new ValixConsole();
-  createValix({
+  var slices = new ValixSlices();
+  var options = {
     sourceDateEpoch: msg.epoch,
     print: function () {},
     printErr: function () {},
-  }).then(function (module) {
-    try {
-      valixRun(msg, module, consoleOut);
-    } catch (e) {
-      self.postMessage({ type: 'failed', message: String(e && e.message || e), console: consoleOut.text() });
-    }
-  }, function (e) {
-    self.postMessage({ type: 'failed', message: String(e && e.message || e), console: '' });
-  });
+  };
+  if (typeof WebAssembly.Suspending === 'function' && typeof WebAssembly.promising === 'function') {
+    slices.ahead = true;
+    options.valixReadWait = function (fd, iov, iovcnt) {
+      var FS = options.FS;
+      var stream = FS.getStream(fd);
+      if (!stream || !stream.node || stream.node.stream_ops !== options.WORKERFS.stream_ops ||
+          !(stream.node.contents instanceof Blob)) {
+        return null;
+      }
+      var length = 0;
+      for (var i = 0; i < iovcnt; i++) length += options.HEAPU32[(iov >> 2) + 2 * i + 1];
+      return slices.wait(stream.node.contents, stream.position, length);
+    };
+  }
+  function failed(e) {
+    self.postMessage({ type: 'failed', message: String(e && e.message || e), console: consoleOut.text() });
+  }
+  createValix(options).then(function (module) {
+    return valixRun(msg, module, consoleOut, slices);
+  }).catch(failed);
 };
