@@ -42,7 +42,7 @@ for _ in 1 2 3; do
     path=$(realpath "$data/$f")
     seconds "$valix" "$path" out.csv >>"$work/native-$f"; echo >>"$work/native-$f"
     seconds node "$(realpath "$web/valix.js")" "$path" out.csv >>"$work/node-$f"; echo >>"$work/node-$f"
-    read -r s status heap < <(node tools/bench_web.js "$web/web/index.html" "$path" "$web/npm")
+    read -r s status heap _ < <(node tools/bench_web.js "$web/web/index.html" "$path" "$web/npm")
     echo "$s" >>"$work/page-$f"
     echo "$status $heap" >"$work/heap-$f"
   done

@@ -2,8 +2,9 @@
 // files are chosen, options set, the run started, and the report and echo file saved by the page's
 // buttons. Every saved file must equal, byte for byte, what the native program writes for the same input,
 // options and time stamp. Also: two files checked as a list (after reordering them), binary garbage and
-// an empty file, a file that can no longer be read, a second run without a reload, and no network request
-// of any kind. Leaves a screenshot of the page after a run in OUT/web.png.
+// an empty file, a file that can no longer be read, a second run without a reload, no network request
+// of any kind from file://, and the page served over http. Leaves a screenshot of the page after a run
+// in OUT/web.png.
 //
 //   node tests/web/page_test.js --page build-web/web/index.html --valix build/valix --source . \
 //        --npm build-web/npm --out build-web/page-test
@@ -11,6 +12,7 @@
 // Exit status 77 (skipped) when Chromium, puppeteer-core or the native program is missing.
 'use strict';
 const fs = require('fs');
+const http = require('http');
 const path = require('path');
 const { spawnSync } = require('child_process');
 
@@ -83,7 +85,7 @@ function check(ok, what) {
   });
   const requests = [];
   try {
-    const page = await browser.newPage();
+    let page = await browser.newPage();
     page.setDefaultTimeout(120000);
     await page.setViewport({ width: 1100, height: 1000 });
     page.on('request', (r) => requests.push(r.url()));
@@ -202,6 +204,25 @@ function check(ok, what) {
     const foreign = requests.filter((u) => !/^(file|blob|data):/.test(u));
     check(foreign.length === 0, `the page made no network request (${foreign.join(', ')})`);
     check(requests.filter((u) => u.startsWith('file:')).length === 1, `the page loaded nothing but itself (${requests.filter((u) => u.startsWith('file:')).join(', ')})`);
+
+    // The same page served over http, as an office may put it on its web site.
+    const server = http.createServer((req, res) => {
+      served.push(req.url);
+      res.writeHead(200, { 'Content-Type': 'text/html; charset=utf-8' });
+      res.end(fs.readFileSync(opt.page));
+    });
+    const served = [];
+    await new Promise((r) => server.listen(0, '127.0.0.1', r));
+    try {
+      page = await browser.newPage();
+      page.setDefaultTimeout(120000);
+      page.on('pageerror', (e) => check(false, `script error in the page over http: ${e.message}`));
+      await page.goto(`http://127.0.0.1:${server.address().port}/index.html?epoch=${EPOCH}`);
+      await compare('over http', ['zpv-chyby.xml'], { format: 'xml', echo: true });
+      check(served.length === 1, `over http the page asked the server for itself only (${served.join(', ')})`);
+    } finally {
+      server.close();
+    }
     console.log(`${runs} runs of the page, ${failures} failures; screenshot in ${path.join(out, 'web.png')}`);
   } finally {
     await browser.close();
