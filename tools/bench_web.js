@@ -15,7 +15,7 @@ const puppeteer = require(require.resolve('puppeteer-core', { paths: [path.join(
   try {
     const tab = await browser.newPage();
     tab.setDefaultTimeout(600000);
-    await tab.goto(`file://${page}`);
+    await tab.goto(`file://${page}${process.env.VALIX_PAGE_QUERY || ""}`);
     await (await tab.$('#choose')).uploadFile(file);
     await tab.select('#format', 'csv');
     await tab.click('#run');

@@ -14,6 +14,8 @@
   var epoch = null;
   var query = /[?&#]epoch=(\d+)/.exec(location.search + location.hash);
   if (query) epoch = query[1];
+  // ?readahead=0 makes the worker read each slice when it is needed, as in browsers without JSPI.
+  var readAhead = !/[?&#]readahead=0/.test(location.search + location.hash);
 
   // The names the program is given. It takes a name of at most 60 characters, one starting with @ or -
   // would be a list or a switch, a list file separates its names by blanks, and the report header shows
@@ -152,7 +154,7 @@
       showFiles();
     };
     worker.postMessage({ files: chosen.slice(), names: names, list: list, args: args, report: report,
-                         echo: echo, epoch: epoch });
+                         echo: echo, epoch: epoch, readAhead: readAhead });
   });
 
   function finished(m, report, echo) {

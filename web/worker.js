@@ -1,9 +1,10 @@
 // The worker of the browser edition: one run of the validator per message, in a new instance of the
 // module (createValix, the program compiled to WebAssembly, follows this script in the worker's text).
 //
-// The page sends {files, names, args, report, echo, epoch}: the chosen File objects, the names the
-// program gets for them, its arguments, the names of the report and the echo file, and the time stamp
-// (SOURCE_DATE_EPOCH) or null for the clock. The worker answers with 'progress' messages while the run
+// The page sends {files, names, list, args, report, echo, epoch, readAhead}: the chosen File objects, the
+// names the program gets for them, whether they form a list, the program's arguments, the names of the
+// report and the echo file, the time stamp (SOURCE_DATE_EPOCH) or null for the clock, and whether slices
+// may be read ahead. The worker answers with 'progress' messages while the run
 // goes on and one 'done' message: the exit status, the console text and the bytes of both outputs.
 //
 // The files are never read whole: the program reads them through WORKERFS, whose reads are served from
@@ -291,7 +292,7 @@ self.onmessage = function (event) {
     print: function () {},
     printErr: function () {},
   };
-  if (typeof WebAssembly.Suspending === 'function' && typeof WebAssembly.promising === 'function') {
+  if (msg.readAhead && typeof WebAssembly.Suspending === 'function' && typeof WebAssembly.promising === 'function') {
     slices.ahead = true;
     options.valixReadWait = function (fd, iov, iovcnt) {
       var FS = options.FS;
