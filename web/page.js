@@ -16,6 +16,8 @@
   if (query) epoch = query[1];
   // ?readahead=0 makes the worker read each slice when it is needed, as in browsers without JSPI.
   var readAhead = !/[?&#]readahead=0/.test(location.search + location.hash);
+  // ?warmup=0 leaves out the warm-up run before a large file (see the worker).
+  var warmUp = !/[?&#]warmup=0/.test(location.search + location.hash);
 
   // The names the program is given. It takes a name of at most 60 characters, one starting with @ or -
   // would be a list or a switch, a list file separates its names by blanks, and the report header shows
@@ -154,7 +156,7 @@
       showFiles();
     };
     worker.postMessage({ files: chosen.slice(), names: names, list: list, args: args, report: report,
-                         echo: echo, epoch: epoch, readAhead: readAhead });
+                         echo: echo, epoch: epoch, readAhead: readAhead, warmUp: warmUp });
   });
 
   function finished(m, report, echo) {

@@ -7,25 +7,36 @@ Module['preRun'] = [].concat(Module['preRun'] || [], function () {
   if (epoch !== undefined && epoch !== null && epoch !== '') ENV['SOURCE_DATE_EPOCH'] = String(epoch);
 });
 
-// The worker reads the chosen files with promises where the browser lets a wasm call wait for one
-// (WebAssembly.Suspending and WebAssembly.promising): the next slice of the file is then read while the
+// In the worker the module is instantiated here: from the compiled module of an earlier instance when the
+// worker passes one (Module.valixWasmModule; the code V8 has optimised meanwhile is then used from the
+// start), and with the worker's reads where the browser lets a wasm call wait for a promise
+// (WebAssembly.Suspending and WebAssembly.promising): the next slices of the file are then read while the
 // program works on the current one. Module.valixReadWait(fd, iov, iovcnt) returns null when the bytes of
 // the coming read are at hand, or a promise that resolves when they are; main then returns a promise of
 // the exit status.
-if (Module['valixReadWait']) {
+if (Module['valixWorker']) {
   Module['instantiateWasm'] = function (imports, receiveInstance) {
-    var wasi = imports['wasi_snapshot_preview1'];
-    var fdRead = wasi['fd_read'];
     var wait = Module['valixReadWait'];
-    wasi['fd_read'] = new WebAssembly.Suspending(function (fd, iov, iovcnt, pnum) {
-      var ready = wait(fd, iov, iovcnt);
-      if (ready === null) return fdRead(fd, iov, iovcnt, pnum);
-      return ready.then(function () { return fdRead(fd, iov, iovcnt, pnum); });
-    });
-    WebAssembly.instantiate(tryParseAsDataURI(wasmBinaryFile), imports).then(function (result) {
-      var exports = Object.assign({}, result.instance.exports);
-      exports['main'] = WebAssembly.promising(result.instance.exports['main']);
-      receiveInstance({ exports: exports }, result.module);
+    if (wait) {
+      var wasi = imports['wasi_snapshot_preview1'];
+      var fdRead = wasi['fd_read'];
+      wasi['fd_read'] = new WebAssembly.Suspending(function (fd, iov, iovcnt, pnum) {
+        var ready = wait(fd, iov, iovcnt);
+        if (ready === null) return fdRead(fd, iov, iovcnt, pnum);
+        return ready.then(function () { return fdRead(fd, iov, iovcnt, pnum); });
+      });
+    }
+    var source = Module['valixWasmModule'] || tryParseAsDataURI(wasmBinaryFile);
+    WebAssembly.instantiate(source, imports).then(function (result) {
+      var instance = result instanceof WebAssembly.Instance ? result : result.instance;
+      var compiled = result instanceof WebAssembly.Instance ? source : result.module;
+      Module['valixWasmModule'] = compiled;
+      var exports = instance.exports;
+      if (wait) {
+        exports = Object.assign({}, exports);
+        exports['main'] = WebAssembly.promising(instance.exports['main']);
+      }
+      receiveInstance({ exports: exports }, compiled);
     }, function (e) {
       readyPromiseReject(e);
     });

@@ -170,6 +170,29 @@ ValixSlices.prototype.copy = function (blob, position, length, buffer, offset) {
 };
 function ValixReadError() {}
 
+// Before a large file, the program checks a small document a few times in an instance of its own. V8
+// first runs wasm code from a quick compilation and optimises a function once it has run for a while,
+// but a function that is running keeps its first code: the program's main loop, which runs once for the
+// whole file, would read all of it in the slow code. After the warm-up the real run starts from the same
+// compiled module, whose optimised code is then in place. The warm-up's report is thrown away.
+var VALIX_WARM_UP_FROM = 32 * 1024 * 1024;
+function valixWarmUp() {
+  return createValix({ valixWorker: true, print: function () {}, printErr: function () {} }).then(function (m) {
+    var hex = VALIX_WARM_UP_DOCUMENT;
+    var bytes = new Uint8Array(hex.length / 2);
+    for (var i = 0; i < bytes.length; i++) bytes[i] = parseInt(hex.substr(2 * i, 2), 16);
+    m.FS.writeFile('/warm.xml', bytes);
+    m.FS.chdir('/');
+    for (var run = 0; run < 6; run++) m.callMain(['warm.xml', 'warm.csv', 'warm-echo.xml']);
+    // The optimising compiler works in the background; a moment lets it finish.
+    return new Promise(function (resolve) {
+      setTimeout(function () { resolve(m.valixWasmModule); }, 200);
+    });
+  }).catch(function () {
+    return null;
+  });
+}
+
 function valixRun(msg, module, consoleOut, slices) {
   var FS = module.FS;
   var progress = new ValixProgress(msg.files);
@@ -288,6 +311,7 @@ self.onmessage = function (event) {
   var consoleOut = new ValixConsole();
   var slices = new ValixSlices();
   var options = {
+    valixWorker: true,
     sourceDateEpoch: msg.epoch,
     print: function () {},
     printErr: function () {},
@@ -309,7 +333,11 @@ self.onmessage = function (event) {
   function failed(e) {
     self.postMessage({ type: 'failed', message: String(e && e.message || e), console: consoleOut.text() });
   }
-  createValix(options).then(function (module) {
+  var total = msg.files.reduce(function (sum, f) { return sum + f.size; }, 0);
+  (total >= VALIX_WARM_UP_FROM && msg.warmUp !== false ? valixWarmUp() : Promise.resolve(null)).then(function (compiled) {
+    if (compiled) options.valixWasmModule = compiled;
+    return createValix(options);
+  }).then(function (module) {
     return valixRun(msg, module, consoleOut, slices);
   }).catch(failed);
 };
