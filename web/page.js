@@ -198,8 +198,8 @@
     if (m.report) show(m.report, report);
   }
 
-  function save(bytes, name, text) {
-    var url = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
+  function save(blob, name, text) {
+    var url = URL.createObjectURL(blob);
     links.push(url);
     var a = document.createElement('a');
     a.href = url;
@@ -211,24 +211,26 @@
 
   // The report in the page: HTML in a sandboxed frame that may run no script and reach nothing of the
   // page; the other formats as text. A very large report is only saved.
-  function show(bytes, name) {
+  function show(blob, name) {
     var shown = $('shown');
-    if (bytes.length > 32 * 1048576) {
-      shown.textContent = 'Protokol je příliš velký pro zobrazení (' + size(bytes.length) + '); uložte jej.';
+    if (blob.size > 32 * 1048576) {
+      shown.textContent = 'Protokol je příliš velký pro zobrazení (' + size(blob.size) + '); uložte jej.';
       return;
     }
-    var text = new TextDecoder('windows-1250').decode(bytes);
-    if (/\.htm$/.test(name)) {
-      var frame = document.createElement('iframe');
-      frame.setAttribute('sandbox', '');
-      frame.title = 'Protokol ' + name;
-      frame.srcdoc = text;
-      shown.appendChild(frame);
-    } else {
-      var pre = document.createElement('pre');
-      pre.textContent = text;
-      shown.appendChild(pre);
-    }
+    blob.arrayBuffer().then(function (bytes) {
+      var text = new TextDecoder('windows-1250').decode(bytes);
+      if (/\.htm$/.test(name)) {
+        var frame = document.createElement('iframe');
+        frame.setAttribute('sandbox', '');
+        frame.title = 'Protokol ' + name;
+        frame.srcdoc = text;
+        shown.appendChild(frame);
+      } else {
+        var pre = document.createElement('pre');
+        pre.textContent = text;
+        shown.appendChild(pre);
+      }
+    });
   }
 
   showFiles();

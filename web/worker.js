@@ -5,7 +5,7 @@
 // names the program gets for them, whether they form a list, the program's arguments, the names of the
 // report and the echo file, the time stamp (SOURCE_DATE_EPOCH) or null for the clock, and whether slices
 // may be read ahead. The worker answers with 'progress' messages while the run
-// goes on and one 'done' message: the exit status, the console text and the bytes of both outputs.
+// goes on and one 'done' message: the exit status, the console text and both outputs as Blobs.
 //
 // The files are never read whole: the program reads them through WORKERFS, whose reads are served from
 // slices of 16 MB (Blob.slice). Each program read would otherwise be one slice of the file (256 KB), and
@@ -170,6 +170,27 @@ ValixSlices.prototype.copy = function (blob, position, length, buffer, offset) {
 };
 function ValixReadError() {}
 
+// An output file: its bytes gathered into Blobs of 16 MB, which the browser keeps outside the worker.
+function ValixSink() {
+  this.parts = [];
+  this.pending = [];
+  this.pendingBytes = 0;
+}
+ValixSink.prototype.write = function (bytes) {
+  this.pending.push(bytes.slice());
+  this.pendingBytes += bytes.length;
+  if (this.pendingBytes >= VALIX_SLICE) this.settle();
+};
+ValixSink.prototype.settle = function () {
+  if (this.pending.length) this.parts.push(new Blob(this.pending));
+  this.pending = [];
+  this.pendingBytes = 0;
+};
+ValixSink.prototype.blob = function () {
+  this.settle();
+  return new Blob(this.parts, { type: 'application/octet-stream' });
+};
+
 // Before a large file, the program checks a small document a few times in an instance of its own. V8
 // first runs wasm code from a quick compilation and optimises a function once it has run for a while,
 // but a function that is running keeps its first code: the program's main loop, which runs once for the
@@ -271,6 +292,23 @@ function valixRun(msg, module, consoleOut, slices) {
     FS.mkdir('/seznam');
     FS.writeFile('/seznam/seznam.txt', msg.names.join('\r\n') + '\r\n');
   }
+  // The report and the echo file are devices that hand their bytes over to Blobs in pieces of 16 MB, so
+  // that an echo file as large as its input is not held in the worker's memory as one array. Should the
+  // program write a file under another name and rename it, the file it leaves is taken instead.
+  var sinks = new Map();
+  var sinkDevice = FS.makedev(65, 0);
+  FS.registerDevice(sinkDevice, {
+    open: function (stream) {
+      sinks.set(stream.node.name, stream.valixSink = new ValixSink());
+    },
+    close: function () {},
+    read: function () { return 0; },
+    write: function (stream, buffer, offset, length) {
+      stream.valixSink.write(buffer.subarray(offset, offset + length));
+      return length;
+    },
+  });
+  [msg.report, msg.echo].forEach(function (name) { if (name) FS.mkdev('/prace/' + name, sinkDevice); });
   FS.chdir('/prace');
 
   var started = performance.now();
@@ -280,29 +318,29 @@ function valixRun(msg, module, consoleOut, slices) {
     report(true);
     function output(name) {
       if (!name) return null;
+      var node;
       try {
-        return FS.readFile('/prace/' + name);
+        node = FS.lookupPath('/prace/' + name, { follow: true }).node;
       } catch (e) {
         return null;
       }
+      if (FS.isChrdev(node.mode)) return sinks.has(name) ? sinks.get(name).blob() : null;
+      return new Blob([FS.readFile('/prace/' + name)]);
     }
-    var reportBytes = output(msg.report);
-    var echoBytes = output(msg.echo);
-    var transfer = [];
-    if (reportBytes) transfer.push(reportBytes.buffer);
-    if (echoBytes) transfer.push(echoBytes.buffer);
+    var reportBlob = output(msg.report);
+    var echoBlob = output(msg.echo);
     self.postMessage({
       type: 'done',
       status: status,
       console: consoleOut.text(),
-      report: reportBytes,
-      echo: echoBytes,
+      report: reportBlob,
+      echo: echoBlob,
       done: progress.done,
       total: progress.total,
       heap: module.HEAPU8 ? module.HEAPU8.length : 0,
       runSeconds: runSeconds,
       readAhead: slices.ahead,
-    }, transfer);
+    });
   });
 }
 
