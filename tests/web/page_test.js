@@ -201,6 +201,11 @@ function check(ok, what) {
           `unreadable file: the program's message is shown (${gone.result.console})`);
     // And the next run needs no reload.
     await compare('a run after the failed one', ['zpv-chyby.xml'], { format: 'htm' });
+    // The HTML report is shown in a frame that may run no script and reach nothing of the page.
+    await page.waitForSelector('#shown iframe');
+    const frame = await page.$eval('#shown iframe', (f) => ({ sandbox: f.getAttribute('sandbox'), text: f.srcdoc }));
+    check(frame.sandbox === '' && frame.text.includes('zpv-chyby.xml') && frame.text.includes('ESEMA'),
+          `the HTML report is shown in a sandboxed frame (sandbox="${frame.sandbox}")`);
     await page.screenshot({ path: path.join(out, 'web.png'), fullPage: true });
 
     const foreign = requests.filter((u) => !/^(file|blob|data):/.test(u));
