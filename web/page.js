@@ -1,0 +1,237 @@
+// The page of the browser edition: the chosen files, the options, one run at a time in a Web Worker, and
+// its result. The worker's script is the text of the <script type="text/plain" id="valix-worker"> element,
+// started from a Blob URL: from file:// Chromium starts no worker from a file and fetches no .wasm.
+'use strict';
+(function () {
+  var $ = function (id) { return document.getElementById(id); };
+  var chosen = []; // File objects in the order they are read
+  var worker = null;
+  var links = []; // Blob URLs of the last result, released when the next run starts
+
+  var workerUrl = URL.createObjectURL(new Blob([$('valix-worker').textContent], { type: 'text/javascript' }));
+
+  // The time stamp of the report: the clock, or ?epoch=SECONDS in the address (for reproducible reports).
+  var epoch = null;
+  var query = /[?&#]epoch=(\d+)/.exec(location.search + location.hash);
+  if (query) epoch = query[1];
+  // ?readahead=0 makes the worker read each slice when it is needed, as in browsers without JSPI.
+  var readAhead = !/[?&#]readahead=0/.test(location.search + location.hash);
+  // ?warmup=0 leaves out the warm-up run before a large file (see the worker).
+  var warmUp = !/[?&#]warmup=0/.test(location.search + location.hash);
+
+  // The names the program is given. It takes a name of at most 60 characters, one starting with @ or -
+  // would be a list or a switch, a list file separates its names by blanks, and the report header shows
+  // the name in Windows-1250: anything else than plain ASCII letters, digits and a few marks becomes "_".
+  function programNames(files, reserved) {
+    var used = new Set(reserved);
+    return files.map(function (f) {
+      var name = f.name.replace(/[^A-Za-z0-9._()+,=~-]/g, '_');
+      if (/^[-@.]/.test(name)) name = '_' + name;
+      var dot = name.lastIndexOf('.');
+      var stem = dot > 0 ? name.slice(0, dot) : name;
+      var ext = dot > 0 ? name.slice(dot, dot + 10) : '';
+      stem = stem.slice(0, 60 - ext.length - 4);
+      name = stem + ext;
+      for (var n = 2; used.has(name.toLowerCase()); n++) name = stem + '-' + n + ext;
+      used.add(name.toLowerCase());
+      return name;
+    });
+  }
+
+  function reportName() { return 'zpve.' + $('format').value; }
+  function echoName() { return $('echo').checked ? $('echo-name').value.trim() : null; }
+
+  function showFiles() {
+    var list = $('files');
+    list.textContent = '';
+    var names = programNames(chosen, [reportName(), echoName() || ''].map(function (s) { return s.toLowerCase(); }));
+    chosen.forEach(function (f, i) {
+      var li = document.createElement('li');
+      var name = document.createElement('span');
+      name.className = 'name';
+      name.textContent = (i + 1) + '. ' + f.name + ' (' + size(f.size) + ')';
+      li.appendChild(name);
+      if (names[i] !== f.name) {
+        var as = document.createElement('span');
+        as.className = 'as';
+        as.textContent = 'v protokolu jako ' + names[i];
+        li.appendChild(as);
+      }
+      li.appendChild(button('↑', 'posunout nahoru', i > 0, function () { move(i, i - 1); }));
+      li.appendChild(button('↓', 'posunout dolů', i < chosen.length - 1, function () { move(i, i + 1); }));
+      li.appendChild(button('✕', 'odebrat', true, function () { chosen.splice(i, 1); showFiles(); }));
+      list.appendChild(li);
+    });
+    $('run').disabled = chosen.length === 0 || worker !== null;
+  }
+
+  function button(text, title, enabled, action) {
+    var b = document.createElement('button');
+    b.textContent = text;
+    b.title = title;
+    b.disabled = !enabled;
+    b.addEventListener('click', action);
+    return b;
+  }
+
+  function move(from, to) {
+    var f = chosen.splice(from, 1)[0];
+    chosen.splice(to, 0, f);
+    showFiles();
+  }
+
+  function size(bytes) {
+    if (bytes >= 1048576) return (bytes / 1048576).toFixed(1).replace('.', ',') + ' MB';
+    if (bytes >= 1024) return Math.round(bytes / 1024) + ' kB';
+    return bytes + ' B';
+  }
+
+  function add(files) {
+    Array.prototype.forEach.call(files, function (f) { chosen.push(f); });
+    showFiles();
+  }
+
+  $('choose').addEventListener('change', function () {
+    add(this.files);
+    this.value = '';
+  });
+  var drop = $('drop');
+  drop.addEventListener('dragover', function (e) {
+    e.preventDefault();
+    drop.classList.add('over');
+  });
+  drop.addEventListener('dragleave', function () { drop.classList.remove('over'); });
+  drop.addEventListener('drop', function (e) {
+    e.preventDefault();
+    drop.classList.remove('over');
+    add(e.dataTransfer.files);
+  });
+  // A file dropped beside the field must not make the browser leave the page to show it.
+  window.addEventListener('dragover', function (e) { e.preventDefault(); });
+  window.addEventListener('drop', function (e) { e.preventDefault(); });
+  ['format', 'echo', 'echo-name'].forEach(function (id) { $(id).addEventListener('change', showFiles); });
+
+  $('run').addEventListener('click', function () {
+    var report = reportName();
+    var echo = echoName();
+    $('result').hidden = true;
+    if (echo !== null && (!/^[A-Za-z0-9_][A-Za-z0-9._()+,=~-]*$/.test(echo) || echo.length > 60 ||
+                          echo.toLowerCase() === report)) {
+      alert('Název výstupního souboru: nejvýše 60 znaků bez mezer a diakritiky, jiný než ' + report + '.');
+      return;
+    }
+    var names = programNames(chosen, [report, echo || ''].map(function (s) { return s.toLowerCase(); }));
+    var list = chosen.length > 1;
+    var args = [list ? '@/seznam/seznam.txt' : names[0], report];
+    if (echo !== null) args.push(echo);
+    if ($('no-warnings').checked) args.push('-w');
+
+    links.forEach(URL.revokeObjectURL);
+    links = [];
+    $('running').hidden = false;
+    $('bar').value = 0;
+    $('progress-text').textContent = 'Spouštím kontrolu…';
+    worker = new Worker(workerUrl);
+    showFiles();
+    var started = performance.now();
+    worker.onmessage = function (e) {
+      var m = e.data;
+      if (m.type === 'progress') {
+        $('bar').value = m.total > 0 ? m.done / m.total : 0;
+        $('progress-text').textContent = 'Přečteno ' + size(m.done) + ' z ' + size(m.total) +
+            (m.line ? '\n' + m.line.trim() : '');
+        return;
+      }
+      worker.terminate();
+      worker = null;
+      m.seconds = (performance.now() - started) / 1000;
+      finished(m, report, echo);
+      showFiles();
+    };
+    worker.onerror = function (e) {
+      e.preventDefault();
+      worker.terminate();
+      worker = null;
+      finished({ type: 'failed', message: e.message || 'chyba', console: '' }, report, echo);
+      showFiles();
+    };
+    worker.postMessage({ files: chosen.slice(), names: names, list: list, args: args, report: report,
+                         echo: echo, epoch: epoch, readAhead: readAhead, warmUp: warmUp });
+  });
+
+  function finished(m, report, echo) {
+    $('running').hidden = true;
+    $('result').hidden = false;
+    var shown = $('shown');
+    shown.textContent = '';
+    $('saves').textContent = '';
+    var out = $('console');
+    out.hidden = true;
+    var fatal = $('fatal');
+    fatal.hidden = true;
+    var e = /Celkem chyb vahy E:\s*(\d+)/.exec(m.console || '');
+    var w = /Celkem chyb vahy W:\s*(\d+)/.exec(m.console || '');
+    $('totals').hidden = !(e && w);
+    if (e && w) {
+      $('total-e').textContent = e[1];
+      $('total-w').textContent = w[1];
+    }
+    document.body.dataset.status = m.type === 'done' ? String(m.status) : 'failed';
+    document.body.dataset.heap = m.heap || '';
+    document.body.dataset.seconds = m.seconds ? m.seconds.toFixed(3) : '';
+    document.body.dataset.runSeconds = m.runSeconds ? m.runSeconds.toFixed(3) : '';
+    document.body.dataset.readAhead = m.readAhead ? 'yes' : 'no';
+    if (m.type !== 'done' || m.status !== 0) {
+      // The program's own message (a file that cannot be read, a name it refuses) as it wrote it.
+      var lines = (m.console || '').split('\n').filter(function (l) {
+        return l.trim() !== '' && !/^(Program  VALIX|Kontrola souboru ZPV)/.test(l);
+      });
+      fatal.textContent = m.type === 'done'
+          ? 'Kontrola skončila předčasně (stav ' + m.status + ').'
+          : 'Kontrolu nelze provést: ' + m.message;
+      fatal.hidden = false;
+      out.textContent = lines.join('\n');
+      out.hidden = lines.length === 0;
+    }
+    if (m.report) save(m.report, report, 'Uložit protokol ' + report);
+    if (m.echo) save(m.echo, echo, 'Uložit výstupní soubor ' + echo);
+    if (m.report) show(m.report, report);
+  }
+
+  function save(blob, name, text) {
+    var url = URL.createObjectURL(blob);
+    links.push(url);
+    var a = document.createElement('a');
+    a.href = url;
+    a.download = name;
+    a.textContent = text;
+    a.className = 'save';
+    $('saves').appendChild(a);
+  }
+
+  // The report in the page: HTML in a sandboxed frame that may run no script and reach nothing of the
+  // page; the other formats as text. A very large report is only saved.
+  function show(blob, name) {
+    var shown = $('shown');
+    if (blob.size > 32 * 1048576) {
+      shown.textContent = 'Protokol je příliš velký pro zobrazení (' + size(blob.size) + '); uložte jej.';
+      return;
+    }
+    blob.arrayBuffer().then(function (bytes) {
+      var text = new TextDecoder('windows-1250').decode(bytes);
+      if (/\.htm$/.test(name)) {
+        var frame = document.createElement('iframe');
+        frame.setAttribute('sandbox', '');
+        frame.title = 'Protokol ' + name;
+        frame.srcdoc = text;
+        shown.appendChild(frame);
+      } else {
+        var pre = document.createElement('pre');
+        pre.textContent = text;
+        shown.appendChild(pre);
+      }
+    });
+  }
+
+  showFiles();
+})();
