@@ -1,5 +1,7 @@
 // Every document of the fuzzing corpus (the seeds and every input the fuzzer ever found troublesome) runs
-// through the validator in all four formats and gives a complete report.
+// through the validator in all four formats and gives a complete report, and has the properties the fuzzer
+// checks (tests/fuzz/properties.h).
+#include "tests/fuzz/properties.h"
 #include "tests/support.h"
 
 #include <gtest/gtest.h>
@@ -48,6 +50,24 @@ TEST(FuzzCorpus, EveryDocumentGivesACompleteReport) {
         }
     }
     EXPECT_GT(documents, 10);
+}
+
+// The properties, with the document cut into a list where the fuzzer would cut it (the same hash), and at
+// its middle.
+TEST(FuzzCorpus, EveryDocumentHasTheProperties) {
+    testing_support::set_env("SOURCE_DATE_EPOCH", "1246370709");
+    testing_support::set_env("TZ", "UTC");
+    const fs::path dir = testing_support::source_dir() / "tests" / "fuzz" / "corpus";
+    testing_support::Scratch scratch;
+    zpvprops::Runner runner("");
+    for (const auto& e : fs::directory_iterator(dir)) {
+        const std::string doc = testing_support::slurp(e.path());
+        std::uint64_t hash = 1469598103934665603ull;
+        for (const char c : doc)
+            hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+        EXPECT_EQ(zpvprops::check_document(doc, runner, hash % (doc.size() + 1), "HT"), "") << e.path();
+        EXPECT_EQ(zpvprops::check_document(doc, runner, doc.size() / 2, "C"), "") << e.path();
+    }
 }
 
 } // namespace
