@@ -127,6 +127,11 @@ TEST(Files, ListFiles) {
     spit(s / "long.txt", "in.xml " + std::string(61, 'x') + "\n");
     EXPECT_EQ(s.run({"@long.txt", "out.csv"}), 13);
     EXPECT_NE(slurp(s / "out.csv").find(cp("Délka parametru vetsi nez 60")), std::string::npos);
+    // far longer: the message shows the entry's first 61 characters
+    spit(s / "longer.txt", "in.xml " + std::string(100, 'y') + "\n");
+    EXPECT_EQ(s.run({"@longer.txt", "out.csv"}), 13);
+    EXPECT_NE(slurp(s / "out.csv").find(cp("Délka parametru vetsi nez 60  " + std::string(61, 'y') + "\r\n")),
+              std::string::npos);
 }
 
 TEST(Safety, ReportOrEchoNamingAnInputIsRefusedBeforeAnythingIsWritten) {

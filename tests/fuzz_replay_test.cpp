@@ -10,6 +10,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The corpus in the repository, or another folder of fuzzer inputs (VALIX_FUZZ_CORPUS; tools/coverage.sh
+// replays the folders fuzzing runs leave behind).
+fs::path corpus_dir() {
+    if (const char* other = std::getenv("VALIX_FUZZ_CORPUS"))
+        return other;
+    return testing_support::source_dir() / "tests" / "fuzz" / "corpus";
+}
+
 // Every cell of an HTML report stands on a line of its own; whatever a document holds, no cell may carry
 // a raw '<' or '>' into the page.
 void expect_no_markup_in_cells(const std::string& html, const fs::path& doc) {
@@ -28,7 +36,7 @@ void expect_no_markup_in_cells(const std::string& html, const fs::path& doc) {
 }
 
 TEST(FuzzCorpus, EveryDocumentGivesACompleteReport) {
-    const fs::path dir = testing_support::source_dir() / "tests" / "fuzz" / "corpus";
+    const fs::path dir = corpus_dir();
     ASSERT_TRUE(fs::exists(dir));
     int documents = 0;
     for (const auto& e : fs::directory_iterator(dir)) {
@@ -57,7 +65,7 @@ TEST(FuzzCorpus, EveryDocumentGivesACompleteReport) {
 TEST(FuzzCorpus, EveryDocumentHasTheProperties) {
     testing_support::set_env("SOURCE_DATE_EPOCH", "1246370709");
     testing_support::set_env("TZ", "UTC");
-    const fs::path dir = testing_support::source_dir() / "tests" / "fuzz" / "corpus";
+    const fs::path dir = corpus_dir();
     testing_support::Scratch scratch;
     zpvprops::Runner runner("");
     for (const auto& e : fs::directory_iterator(dir)) {

@@ -1,0 +1,50 @@
+// Scanner paths that only odd documents take: a name longer than a piece, a line end inside a tag's rest,
+// the input ending inside a start tag, a content longer than a piece on the general path.
+#include "tests/fuzz/properties.h"
+#include "tests/support.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<zpvprops::Row> findings(const std::string& doc) {
+    std::string csv;
+    EXPECT_EQ(validator::run_in_memory(doc, 'C', &csv), 0);
+    return zpvprops::parse(csv, 'C').findings;
+}
+
+TEST(ScannerLimits, ANameLongerThanAPieceIsCutAndItsRestIsTheTagRest) {
+    const std::string name(400, 'N');
+    const auto rows = findings("<ZPV>\r\n<rok>2009</rok>\r\n<" + name + ">1</" + name + ">\r\n</ZPV>\r\n");
+    ASSERT_GE(rows.size(), 2u);
+    // 301 characters are the name (the report shows 51 of them), the other 99 the tag's rest
+    EXPECT_EQ(rows[0].cells[0], "3");
+    EXPECT_EQ(rows[0].cells[1], "ES300");
+    EXPECT_EQ(rows[0].cells[4], std::string(51, 'N'));
+    EXPECT_EQ(rows[0].cells[5], std::string(99, 'N'));
+    EXPECT_EQ(rows[1].cells[1], "ES301");
+}
+
+TEST(ScannerLimits, ALineEndInsideATagRestIsCountedAndLeftOut) {
+    const auto rows = findings("<ZPV>\r\n<rok a=\"1\"\r\n>2009</rok>\r\n</ZPV>\r\n");
+    ASSERT_GE(rows.size(), 2u);
+    EXPECT_EQ(rows[0].cells[1], "ES300");
+    EXPECT_EQ(rows[0].cells[5], "a=\"1\"");
+    EXPECT_EQ(rows[1].cells[0], "4"); // the line end inside the tag counts
+}
+
+TEST(ScannerLimits, TheInputEndingInsideAStartTagEndsTheRun) {
+    const auto rows = findings("<ZPV>\r\n<rok a");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].cells[1], "ES306");
+    EXPECT_EQ(rows[1].cells[1], "ES308");
+}
+
+TEST(ScannerLimits, AContentLongerThanAPieceIsCut) {
+    const auto rows = findings("<ZPV>\r\n<autor>" + std::string(400, '7') + " x</autor>\r\n</ZPV>\r\n");
+    ASSERT_GE(rows.size(), 2u);
+    EXPECT_EQ(rows[1].cells[1], "ESAUT");
+    EXPECT_EQ(rows[1].cells[5], std::string(301, '7'));
+}
+
+} // namespace
