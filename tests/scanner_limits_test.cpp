@@ -34,10 +34,12 @@ TEST(ScannerLimits, ALineEndInsideATagRestIsCountedAndLeftOut) {
 }
 
 TEST(ScannerLimits, TheInputEndingInsideAStartTagEndsTheRun) {
-    const auto rows = findings("<ZPV>\r\n<rok a");
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0].cells[1], "ES306");
-    EXPECT_EQ(rows[1].cells[1], "ES308");
+    for (const char* doc : {"<ZPV>\r\n<rok a", "<ZPV>\r\n<rok ", "<ZPV>\r\n<rok\n"}) {
+        const auto rows = findings(doc);
+        ASSERT_EQ(rows.size(), 2u) << doc;
+        EXPECT_EQ(rows[0].cells[1], "ES306") << doc;
+        EXPECT_EQ(rows[1].cells[1], "ES308") << doc;
+    }
 }
 
 TEST(ScannerLimits, AContentLongerThanAPieceIsCut) {
@@ -45,6 +47,10 @@ TEST(ScannerLimits, AContentLongerThanAPieceIsCut) {
     ASSERT_GE(rows.size(), 2u);
     EXPECT_EQ(rows[1].cells[1], "ESAUT");
     EXPECT_EQ(rows[1].cells[5], std::string(301, '7'));
+    // the 301st character a blank, which the copy of plain runs leaves to the byte-by-byte step
+    const auto blank = findings("<ZPV>\r\n<autor>" + std::string(300, '7') + " 1</autor>\r\n</ZPV>\r\n");
+    ASSERT_GE(blank.size(), 2u);
+    EXPECT_EQ(blank[1].cells[5], std::string(300, '7') + " ");
 }
 
 } // namespace
