@@ -47,10 +47,15 @@ TEST(ScannerLimits, AContentLongerThanAPieceIsCut) {
     ASSERT_GE(rows.size(), 2u);
     EXPECT_EQ(rows[1].cells[1], "ESAUT");
     EXPECT_EQ(rows[1].cells[5], std::string(301, '7'));
-    // the 301st character a blank, which the copy of plain runs leaves to the byte-by-byte step
+    // the 301st character a blank
     const auto blank = findings("<ZPV>\r\n<autor>" + std::string(300, '7') + " 1</autor>\r\n</ZPV>\r\n");
     ASSERT_GE(blank.size(), 2u);
     EXPECT_EQ(blank[1].cells[5], std::string(300, '7') + " ");
+    // the 301st a NUL byte, which the plain runs stop at too; it ends the text
+    const auto nul = findings("<ZPV>\r\n<autor>" + std::string(300, '7') + std::string(1, '\0') +
+                              "1</autor>\r\n</ZPV>\r\n");
+    ASSERT_GE(nul.size(), 2u);
+    EXPECT_EQ(nul[1].cells[5], std::string(300, '7'));
 }
 
 } // namespace
