@@ -260,6 +260,20 @@ int cis_kodvzde(std::string_view code) {
     return 1;
 }
 
+std::span<const std::string_view> short_list(std::string_view element) {
+    if (element == "AA0019")
+        return TcisPraf;
+    if (element == "AA0179" || element == "AA0690")
+        return TcisNuts;
+    if (element == "AA0223")
+        return TcisVzde;
+    if (element == "AA0091")
+        return TcisPosZ;
+    if (element == "AA0130")
+        return TcisDppv;
+    return {};
+}
+
 void reset() {
     l_predkladatel = 0;
     l_poskytovatel = 0;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 namespace refdata {
@@ -31,6 +32,11 @@ int cis_kodvzde(std::string_view code);
 int stat_position(std::string_view code);
 // The country code at a position; empty for 718 and beyond.
 std::string_view stat_code(int position);
+
+// The short code list that a field's value is looked up in (legal forms for AA0019, districts for AA0179
+// and AA0690, education for AA0223, positions in employment for AA0091, kinds of employment relation for
+// AA0130); empty for any other element. The document mutator of the fuzzer builds values from it.
+std::span<const std::string_view> short_list(std::string_view element);
 
 void reset();
 

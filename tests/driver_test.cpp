@@ -128,6 +128,25 @@ TEST(Files, ListFiles) {
     spit(s / "long.txt", "in.xml " + std::string(61, 'x') + "\n");
     EXPECT_EQ(s.run({"@long.txt", "out.csv"}), 13);
     EXPECT_NE(slurp(s / "out.csv").find(cp("Délka parametru vetsi nez 60")), std::string::npos);
+    // far longer: the message shows the entry's first 61 characters
+    spit(s / "longer.txt", "in.xml " + std::string(100, 'y') + "\n");
+    EXPECT_EQ(s.run({"@longer.txt", "out.csv"}), 13);
+    EXPECT_NE(slurp(s / "out.csv").find(cp("Délka parametru vetsi nez 60  " + std::string(61, 'y') + "\r\n")),
+              std::string::npos);
+}
+
+// The check that the report is no input reads the list only up to its "...": an entry after it is no
+// input, even when it names the report. A list that is a folder cannot be opened.
+TEST(Files, ListIsCheckedUpToItsEnd) {
+    Scratch s;
+    spit(s / "in.xml", kDoc);
+    spit(s / "out.csv", "old");
+    spit(s / "list.txt", "in.xml ... out.csv\n");
+    EXPECT_EQ(s.run({"@list.txt", "out.csv"}), 0);
+    EXPECT_NE(slurp(s / "out.csv").find("Celkem chyb vahy E"), std::string::npos);
+    fs::create_directory(s / "folder");
+    EXPECT_EQ(s.run({"@folder", "out.csv"}), 13);
+    EXPECT_EQ(slurp(s / "out.csv"), " Nelze otevrit soubor  folder\r\n Program ukoncen\r\n");
 }
 
 TEST(Safety, ReportOrEchoNamingAnInputIsRefusedBeforeAnythingIsWritten) {

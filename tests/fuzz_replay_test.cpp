@@ -1,5 +1,7 @@
 // Every document of the fuzzing corpus (the seeds and every input the fuzzer ever found troublesome) runs
-// through the validator in all four formats and gives a complete report.
+// through the validator in all four formats and gives a complete report, and has the properties the fuzzer
+// checks (tests/fuzz/properties.h).
+#include "tests/fuzz/properties.h"
 #include "tests/support.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +9,14 @@
 namespace {
 
 namespace fs = std::filesystem;
+
+// The corpus in the repository, or another folder of fuzzer inputs (VALIX_FUZZ_CORPUS; tools/coverage.sh
+// replays the folders fuzzing runs leave behind).
+fs::path corpus_dir() {
+    if (const char* other = std::getenv("VALIX_FUZZ_CORPUS"))
+        return other;
+    return testing_support::source_dir() / "tests" / "fuzz" / "corpus";
+}
 
 // Every cell of an HTML report stands on a line of its own; whatever a document holds, no cell may carry
 // a raw '<' or '>' into the page.
@@ -26,7 +36,7 @@ void expect_no_markup_in_cells(const std::string& html, const fs::path& doc) {
 }
 
 TEST(FuzzCorpus, EveryDocumentGivesACompleteReport) {
-    const fs::path dir = testing_support::source_dir() / "tests" / "fuzz" / "corpus";
+    const fs::path dir = corpus_dir();
     ASSERT_TRUE(fs::exists(dir));
     int documents = 0;
     for (const auto& e : fs::directory_iterator(dir)) {
@@ -48,6 +58,24 @@ TEST(FuzzCorpus, EveryDocumentGivesACompleteReport) {
         }
     }
     EXPECT_GT(documents, 10);
+}
+
+// The properties, with the document cut into a list where the fuzzer would cut it (the same hash), and at
+// its middle.
+TEST(FuzzCorpus, EveryDocumentHasTheProperties) {
+    testing_support::set_env("SOURCE_DATE_EPOCH", "1246370709");
+    testing_support::set_env("TZ", "UTC");
+    const fs::path dir = corpus_dir();
+    testing_support::Scratch scratch;
+    zpvprops::Runner runner("");
+    for (const auto& e : fs::directory_iterator(dir)) {
+        const std::string doc = testing_support::slurp(e.path());
+        std::uint64_t hash = 1469598103934665603ull;
+        for (const char c : doc)
+            hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+        EXPECT_EQ(zpvprops::check_document(doc, runner, hash % (doc.size() + 1), "HT"), "") << e.path();
+        EXPECT_EQ(zpvprops::check_document(doc, runner, doc.size() / 2, "C"), "") << e.path();
+    }
 }
 
 } // namespace
