@@ -106,6 +106,14 @@ TEST(OutputFiles, ADocumentIsNeverTakenForAReportOrAnEchoFile) {
         spit(s / "d.xml", start + "\r\n</ZPV>\r\n");
         EXPECT_EQ(s.run({"a.xml", "d.xml"}), 13) << start;
     }
+    // Files that break off before a root start tag is whole are no documents, and are overwritten: a
+    // comment never closed, a root name that runs to the end, another root, plain text.
+    for (const std::string start :
+         {"<?xml version=\"1.0\"?>\n<!-- never closed", "<ZPV", "<doc>\n<ZPV>", "ZPV"}) {
+        spit(s / "d.xml", start);
+        EXPECT_EQ(s.run({"a.xml", "d.xml"}), 0) << start;
+        EXPECT_NE(slurp(s / "d.xml"), start) << start;
+    }
 }
 
 TEST(OutputFiles, EarlierReportsAndEchoFilesAreOverwritten) {
