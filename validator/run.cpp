@@ -59,30 +59,29 @@ void pis_napovedu() {
     throw Help{};
 }
 
-// A file that cannot be opened ends the run; once the report is open the message goes there too.
-[[noreturn]] void cannot_open(std::string_view name) {
-    console_printf(" Nelze otevrit soubor  %.*s\n Program ukoncen\n", static_cast<int>(name.size()),
-                   name.data());
+// A fatal end about a file: " TEXT  NAME" and " Program ukoncen" on the console and, once the report is
+// open, in the report too.
+[[noreturn]] void fatal_file(const char* text, std::string_view name) {
+    console_printf("%s  %.*s\n Program ukoncen\n", text, static_cast<int>(name.size()), name.data());
     if (report::errsoub.is_open()) {
-        report::errsoub.text(" Nelze otevrit soubor  ");
+        report::errsoub.text(text);
+        report::errsoub.text("  ");
         report::errsoub.raw(name);
         report::errsoub.text("\n Program ukoncen\n");
     }
     throw Fatal{};
 }
 
+// A file that cannot be opened ends the run.
+[[noreturn]] void cannot_open(std::string_view name) {
+    fatal_file(" Nelze otevrit soubor", name);
+}
+
 // A read of the input or the list file failed: the findings so far are not those of the whole input, so the
-// run ends like one whose next file cannot be opened, the message on the console and in the report.
+// run ends like one whose next file cannot be opened, after the progress line is wiped.
 [[noreturn]] void read_error(std::string_view name) {
     console_printf("%77s\r", "");
-    console_printf(" Chyba cteni souboru  %.*s\n Program ukoncen\n", static_cast<int>(name.size()),
-                   name.data());
-    if (report::errsoub.is_open()) {
-        report::errsoub.text(" Chyba cteni souboru  ");
-        report::errsoub.raw(name);
-        report::errsoub.text("\n Program ukoncen\n");
-    }
-    throw Fatal{};
+    fatal_file(" Chyba cteni souboru", name);
 }
 
 // The next byte of the list file, or EOF. The list is read once, as the run goes, so that a list from a
