@@ -321,9 +321,15 @@ std::FILE* open_temporary_beside(const char* name, char* temp, std::size_t room)
     if (::stat(name, &st) == 0 && S_ISREG(st.st_mode)) {
         mode = st.st_mode & 07777;
     } else {
+#ifdef __EMSCRIPTEN__
+        // The WebAssembly runtime's umask is a fixed 0777 of its own, not the host's: with it the report
+        // would be made with no permission at all, and the next run could not replace it.
+        mode = 0644;
+#else
         const mode_t mask = ::umask(0);
         ::umask(mask);
         mode = 0666 & ~mask;
+#endif
     }
     ::fchmod(fd, mode);
     std::FILE* f = ::fdopen(fd, "wb");

@@ -45,18 +45,28 @@ for (const dir of cases(dataDir)) {
     } else {
       args = ['case.xml', report].concat(echo ? ['echo.xml'] : []);
     }
-    const run = spawnSync(process.execPath, [program, ...args], {
+    const runOnce = () => spawnSync(process.execPath, [program, ...args], {
       cwd: scratch,
       env: { ...process.env, SOURCE_DATE_EPOCH: '1246370709', TZ: 'UTC' },
       timeout: 60000,
     });
-    runs++;
     const problems = [];
-    if (run.status !== expectedStatus) problems.push(`status ${run.status}, expected ${expectedStatus}`);
     const same = (got, want) => fs.existsSync(got) && fs.readFileSync(got).equals(fs.readFileSync(want));
-    if (!same(path.join(scratch, report), path.join(dir, `expected.${ext}`))) problems.push(`${report} differs`);
-    if (echo && !same(path.join(scratch, 'echo.xml'), path.join(dir, 'expected-echo.xml'))) {
-      problems.push('echo.xml differs');
+    // The HTML run is made twice: the second replaces the report and the echo file of the first, as a
+    // user's second run does (the files the first one made can be read and replaced by their owner).
+    for (let round = 0; round < (ext === 'htm' ? 2 : 1); round++) {
+      const run = runOnce();
+      runs++;
+      if (run.status !== expectedStatus) problems.push(`status ${run.status}, expected ${expectedStatus}`);
+      if (!same(path.join(scratch, report), path.join(dir, `expected.${ext}`))) problems.push(`${report} differs`);
+      if (echo && !same(path.join(scratch, 'echo.xml'), path.join(dir, 'expected-echo.xml'))) {
+        problems.push('echo.xml differs');
+      }
+      for (const made of [report].concat(echo ? ['echo.xml'] : [])) {
+        const p = path.join(scratch, made);
+        if (fs.existsSync(p) && (fs.statSync(p).mode & 0o600) !== 0o600) problems.push(`${made} is not readable and writable by its owner`);
+      }
+      if (problems.length) break;
     }
     if (problems.length) {
       failures++;
