@@ -9,6 +9,18 @@
   var links = []; // Blob URLs of the last result, released when the next run starts
 
   var workerUrl = URL.createObjectURL(new Blob([$('valix-worker').textContent], { type: 'text/javascript' }));
+  // The worker of the next run, started ahead of it: it compiles the program and warms it up while the
+  // user chooses the file, so that the run starts at once. Each run has a worker of its own.
+  var standby = null;
+  function prepareWorker() {
+    if (!warmUp) return;
+    standby = new Worker(workerUrl);
+    delete document.body.dataset.ready;
+    standby.onmessage = function (e) {
+      if (e.data.type === 'ready') document.body.dataset.ready = 'yes';
+    };
+    standby.postMessage({ prepare: true });
+  }
 
   // The time stamp of the report: the clock, or ?epoch=SECONDS in the address (for reproducible reports).
   var epoch = null;
@@ -131,11 +143,14 @@
     $('running').hidden = false;
     $('bar').value = 0;
     $('progress-text').textContent = 'Spouštím kontrolu…';
-    worker = new Worker(workerUrl);
+    worker = standby || new Worker(workerUrl);
+    standby = null;
+    delete document.body.dataset.ready;
     showFiles();
     var started = performance.now();
     worker.onmessage = function (e) {
       var m = e.data;
+      if (m.type === 'ready') return; // the warm-up of a worker started ahead
       if (m.type === 'progress') {
         $('bar').value = m.total > 0 ? m.done / m.total : 0;
         $('progress-text').textContent = 'Přečteno ' + size(m.done) + ' z ' + size(m.total) +
@@ -147,6 +162,7 @@
       m.seconds = (performance.now() - started) / 1000;
       finished(m, report, echo);
       showFiles();
+      prepareWorker();
     };
     worker.onerror = function (e) {
       e.preventDefault();
@@ -154,6 +170,7 @@
       worker = null;
       finished({ type: 'failed', message: e.message || 'chyba', console: '' }, report, echo);
       showFiles();
+      prepareWorker();
     };
     worker.postMessage({ files: chosen.slice(), names: names, list: list, args: args, report: report,
                          echo: echo, epoch: epoch, readAhead: readAhead, warmUp: warmUp });
@@ -234,4 +251,5 @@
   }
 
   showFiles();
+  prepareWorker();
 })();

@@ -344,8 +344,17 @@ function valixRun(msg, module, consoleOut, slices) {
   });
 }
 
+// The page starts the worker of the next run ahead of it, while the user chooses the file, and sends it
+// {prepare: true}: the warm-up is then done before the run is asked for, whatever the file's size.
+var valixPrepared = null;
+
 self.onmessage = function (event) {
   var msg = event.data;
+  if (msg.prepare) {
+    valixPrepared = valixWarmUp();
+    valixPrepared.then(function () { self.postMessage({ type: 'ready' }); });
+    return;
+  }
   var consoleOut = new ValixConsole();
   var slices = new ValixSlices();
   var options = {
@@ -372,7 +381,9 @@ self.onmessage = function (event) {
     self.postMessage({ type: 'failed', message: String(e && e.message || e), console: consoleOut.text() });
   }
   var total = msg.files.reduce(function (sum, f) { return sum + f.size; }, 0);
-  (total >= VALIX_WARM_UP_FROM && msg.warmUp !== false ? valixWarmUp() : Promise.resolve(null)).then(function (compiled) {
+  var warm = valixPrepared ||
+      (total >= VALIX_WARM_UP_FROM && msg.warmUp !== false ? valixWarmUp() : Promise.resolve(null));
+  warm.then(function (compiled) {
     if (compiled) options.valixWasmModule = compiled;
     return createValix(options);
   }).then(function (module) {
