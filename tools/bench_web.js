@@ -23,7 +23,7 @@ const puppeteer = require(require.resolve('puppeteer-core', { paths: [path.join(
     await tab.click('#run');
     await tab.waitForFunction(() => document.body.dataset.status !== undefined, { polling: 200 });
     const r = await tab.evaluate(() => ({ ...document.body.dataset }));
-    console.log(`${r.seconds} ${r.status} ${r.heap} ${r.runSeconds} ${r.readAhead}`);
+    console.log(`${r.seconds} ${r.status} ${r.heap} ${r.runSeconds} ${r.waitSeconds} ${r.readAhead}`);
   } finally {
     await browser.close();
   }

@@ -50,7 +50,7 @@ done
 
 printf '%-18s %8s | %-12s %-12s %-24s | %11s\n' file MB "native MB/s" "node MB/s" "page MB/s (wasm heap)" "page/native"
 for f in "${files[@]}"; do
-  mb=$(awk -v b="$(stat -c %s "$data/$f")" 'BEGIN { printf "%.1f", b / 1048576 }')
+  mb=$(awk -v b="$(stat -L -c %s "$data/$f")" 'BEGIN { printf "%.1f", b / 1048576 }')
   tn=$(median <"$work/native-$f") to=$(median <"$work/node-$f") tp=$(median <"$work/page-$f")
   read -r status heap <"$work/heap-$f"
   rate() { awk -v m="$mb" -v t="$1" 'BEGIN { printf "%.0f", m / t }'; }

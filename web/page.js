@@ -197,7 +197,8 @@
     document.body.dataset.heap = m.heap || '';
     document.body.dataset.seconds = m.seconds ? m.seconds.toFixed(3) : '';
     document.body.dataset.runSeconds = m.runSeconds ? m.runSeconds.toFixed(3) : '';
-    document.body.dataset.readAhead = m.readAhead ? 'yes' : 'no';
+    document.body.dataset.waitSeconds = m.waitSeconds ? m.waitSeconds.toFixed(3) : '';
+    document.body.dataset.readAhead = m.readAhead || 'no';
     if (m.type !== 'done' || m.status !== 0) {
       // The program's own message (a file that cannot be read, a name it refuses) as it wrote it.
       var lines = (m.console || '').split('\n').filter(function (l) {

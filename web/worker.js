@@ -108,6 +108,7 @@ function ValixSlices() {
   this.files = new Map();
   this.reader = new FileReaderSync();
   this.ahead = false;
+  this.waited = 0; // milliseconds the program waited for slices read ahead
 }
 ValixSlices.prototype.of = function (blob) {
   var m = this.files.get(blob);
@@ -118,10 +119,68 @@ ValixSlices.prototype.request = function (blob, k) {
   var slices = this.of(blob);
   if (k * VALIX_SLICE >= blob.size || slices.has(k)) return;
   var slice = { bytes: null, failed: false, promise: null };
-  slice.promise = blob.slice(k * VALIX_SLICE, Math.min(blob.size, (k + 1) * VALIX_SLICE)).arrayBuffer().then(
+  slice.promise = this.read(blob, k * VALIX_SLICE, Math.min(blob.size, (k + 1) * VALIX_SLICE)).then(
     function (ab) { if (!slice.bytes) slice.bytes = new Uint8Array(ab); },
     function () { slice.failed = true; });
   slices.set(k, slice);
+};
+
+// The slices read ahead are read by a worker of its own, with FileReaderSync on its own thread, and handed
+// over without a copy. A read that this worker started itself (Blob.arrayBuffer) would take the file's
+// bytes in on this worker's thread, which runs the program: they would come in only while the program
+// waits, and little would be read ahead. Where no worker can be started here, that read is the way.
+function valixSliceReader() {
+  var reader = new FileReaderSync();
+  self.onmessage = function (e) {
+    var m = e.data;
+    var bytes = null;
+    try {
+      bytes = reader.readAsArrayBuffer(m.blob.slice(m.from, m.to));
+    } catch (err) {
+      self.postMessage({ id: m.id, bytes: null });
+      return;
+    }
+    self.postMessage({ id: m.id, bytes: bytes }, [bytes]);
+  };
+}
+// A promise of the bytes [from, to) of the blob, rejected if they cannot be read.
+ValixSlices.prototype.read = function (blob, from, to) {
+  var direct = function () { return blob.slice(from, to).arrayBuffer(); };
+  if (this.sliceReader === undefined) this.startSliceReader();
+  if (!this.sliceReader) return direct();
+  var id = this.nextRead++;
+  var reads = this.reads;
+  var promise = new Promise(function (resolve, reject) {
+    reads.set(id, { resolve: resolve, reject: reject, direct: direct });
+  });
+  this.sliceReader.postMessage({ id: id, blob: blob, from: from, to: to });
+  return promise;
+};
+ValixSlices.prototype.startSliceReader = function () {
+  var that = this;
+  this.reads = new Map();
+  this.nextRead = 0;
+  try {
+    var url = URL.createObjectURL(new Blob(['(' + valixSliceReader.toString() + ')();'], { type: 'text/javascript' }));
+    this.sliceReader = new Worker(url);
+  } catch (e) {
+    this.sliceReader = null;
+    return;
+  }
+  this.sliceReader.onmessage = function (e) {
+    var read = that.reads.get(e.data.id);
+    that.reads.delete(e.data.id);
+    if (e.data.bytes) read.resolve(e.data.bytes);
+    else read.reject(new ValixReadError());
+  };
+  // A reading worker that could not start: its reads, and all that follow, are made here.
+  this.sliceReader.onerror = function (e) {
+    if (e.preventDefault) e.preventDefault();
+    that.sliceReader.terminate();
+    that.sliceReader = null;
+    that.reads.forEach(function (read) { read.direct().then(read.resolve, read.reject); });
+    that.reads.clear();
+  };
 };
 // Null when the bytes [position, position + length) are at hand, or a promise that they will be; the
 // VALIX_AHEAD slices after them are asked for too.
@@ -339,7 +398,9 @@ function valixRun(msg, module, consoleOut, slices) {
       total: progress.total,
       heap: module.HEAPU8 ? module.HEAPU8.length : 0,
       runSeconds: runSeconds,
-      readAhead: slices.ahead,
+      waitSeconds: slices.waited / 1000,
+      // 'worker' when a worker of its own read the slices ahead, 'here' when this one did, '' when none was.
+      readAhead: slices.ahead ? (slices.sliceReader ? 'worker' : 'here') : '',
     });
   });
 }
@@ -374,7 +435,14 @@ self.onmessage = function (event) {
       }
       var length = 0;
       for (var i = 0; i < iovcnt; i++) length += options.HEAPU32[(iov >> 2) + 2 * i + 1];
-      return slices.wait(stream.node.contents, stream.position, length);
+      var ready = slices.wait(stream.node.contents, stream.position, length);
+      if (ready === null) return null;
+      // The time the program waits for the file, for the benchmark.
+      var from = performance.now();
+      return ready.then(function (v) {
+        slices.waited += performance.now() - from;
+        return v;
+      });
     };
   }
   function failed(e) {
