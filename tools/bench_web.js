@@ -10,7 +10,7 @@ const puppeteer = require(require.resolve('puppeteer-core', { paths: [path.join(
   const browser = await puppeteer.launch({
     executablePath: '/usr/bin/chromium',
     headless: true,
-    args: ['--no-sandbox', '--disable-gpu', '--no-first-run'].concat(process.env.VALIX_JS_FLAGS ? ['--js-flags=' + process.env.VALIX_JS_FLAGS] : []),
+    args: ['--no-sandbox', '--disable-gpu', '--no-first-run'].concat((process.env.VALIX_CHROMIUM_FLAGS || '').split(' ').filter(Boolean)).concat(process.env.VALIX_JS_FLAGS ? ['--js-flags=' + process.env.VALIX_JS_FLAGS] : []),
   });
   try {
     const tab = await browser.newPage();
