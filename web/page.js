@@ -15,11 +15,13 @@
   function prepareWorker() {
     if (!warmUp) return;
     standby = new Worker(workerUrl);
+    prefetched = null;
     delete document.body.dataset.ready;
     standby.onmessage = function (e) {
       if (e.data.type === 'ready') document.body.dataset.ready = 'yes';
     };
     standby.postMessage({ prepare: true });
+    prefetch();
   }
 
   // The time stamp of the report: the clock, or ?epoch=SECONDS in the address (for reproducible reports).
@@ -53,7 +55,16 @@
   function reportName() { return 'zpve.' + $('format').value; }
   function echoName() { return $('echo').checked ? $('echo-name').value.trim() : null; }
 
+  // The worker started ahead reads the first slices of the first file while the user sets the options.
+  var prefetched = null;
+  function prefetch() {
+    if (!standby || !readAhead || chosen.length === 0 || chosen[0] === prefetched) return;
+    prefetched = chosen[0];
+    standby.postMessage({ prefetch: prefetched });
+  }
+
   function showFiles() {
+    prefetch();
     var list = $('files');
     list.textContent = '';
     var names = programNames(chosen, [reportName(), echoName() || ''].map(function (s) { return s.toLowerCase(); }));
@@ -143,6 +154,7 @@
     $('running').hidden = false;
     $('bar').value = 0;
     $('progress-text').textContent = 'Spouštím kontrolu…';
+    var usedStandby = standby !== null;
     worker = standby || new Worker(workerUrl);
     standby = null;
     delete document.body.dataset.ready;
@@ -173,7 +185,8 @@
       prepareWorker();
     };
     worker.postMessage({ files: chosen.slice(), names: names, list: list, args: args, report: report,
-                         echo: echo, epoch: epoch, readAhead: readAhead, warmUp: warmUp });
+                         echo: echo, epoch: epoch, readAhead: readAhead, warmUp: warmUp,
+                         firstPrefetched: usedStandby && prefetched !== null && chosen[0] === prefetched });
   });
 
   function finished(m, report, echo) {
@@ -199,6 +212,7 @@
     document.body.dataset.runSeconds = m.runSeconds ? m.runSeconds.toFixed(3) : '';
     document.body.dataset.waitSeconds = m.waitSeconds ? m.waitSeconds.toFixed(3) : '';
     document.body.dataset.readAhead = m.readAhead || 'no';
+    document.body.dataset.prefetched = m.prefetched ? 'yes' : 'no';
     if (m.type !== 'done' || m.status !== 0) {
       // The program's own message (a file that cannot be read, a name it refuses) as it wrote it.
       var lines = (m.console || '').split('\n').filter(function (l) {

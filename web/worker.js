@@ -399,6 +399,7 @@ function valixRun(msg, module, consoleOut, slices) {
       heap: module.HEAPU8 ? module.HEAPU8.length : 0,
       runSeconds: runSeconds,
       waitSeconds: slices.waited / 1000,
+      prefetched: slices.prefetched === true,
       // 'worker' when a worker of its own read the slices ahead, 'here' when this one did, '' when none was.
       readAhead: slices.ahead ? (slices.sliceReader ? 'worker' : 'here') : '',
     });
@@ -408,6 +409,9 @@ function valixRun(msg, module, consoleOut, slices) {
 // The page starts the worker of the next run ahead of it, while the user chooses the file, and sends it
 // {prepare: true}: the warm-up is then done before the run is asked for, whatever the file's size.
 var valixPrepared = null;
+// The first slices of the first chosen file, read while the user sets the options ({prefetch: File}),
+// where slices are read ahead at all.
+var valixPrefetched = null;
 
 self.onmessage = function (event) {
   var msg = event.data;
@@ -416,8 +420,24 @@ self.onmessage = function (event) {
     valixPrepared.then(function () { self.postMessage({ type: 'ready' }); });
     return;
   }
+  if (msg.prefetch) {
+    if (typeof WebAssembly.Suspending !== 'function' || typeof WebAssembly.promising !== 'function') return;
+    if (valixPrefetched && valixPrefetched.sliceReader) valixPrefetched.sliceReader.terminate();
+    valixPrefetched = new ValixSlices();
+    valixPrefetched.first = msg.prefetch;
+    for (var k = 0; k <= VALIX_AHEAD; k++) valixPrefetched.request(msg.prefetch, k);
+    return;
+  }
   var consoleOut = new ValixConsole();
   var slices = new ValixSlices();
+  // A message holds copies of its File objects: the page says when the first file is the one it sent
+  // for reading ahead, whose copy here the slices were read from.
+  if (msg.readAhead && msg.firstPrefetched && valixPrefetched) {
+    slices = valixPrefetched;
+    slices.prefetched = true;
+    msg.files[0] = valixPrefetched.first;
+  }
+  valixPrefetched = null;
   var options = {
     valixWorker: true,
     sourceDateEpoch: msg.epoch,

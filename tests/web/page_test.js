@@ -227,6 +227,7 @@ function check(ok, what) {
       await compare('40 MB in slices', ['velky.xml'], { format: 'csv', echo: true });
       clearInterval(watch);
       check(await page.evaluate(() => document.body.dataset.readAhead) === 'worker', '40 MB: the slices were read ahead, by a worker of their own');
+      check(await page.evaluate(() => document.body.dataset.prefetched) === 'yes', '40 MB: the first slices were read while the options were set');
       // And each slice read when it is needed, as where the browser has no JSPI.
       await page.goto(`${pageUrl}&readahead=0`);
       await compare('40 MB in slices read when needed', ['velky.xml'], { format: 'htm', noWarnings: true });
