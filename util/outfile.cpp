@@ -104,15 +104,20 @@ void OutFile::forget_temporary() {
     temp_[0] = '\0';
 }
 
+bool OutFile::release() {
+    const bool closed = file_ == nullptr || std::fclose(file_) == 0;
+    file_ = nullptr;
+    sink_ = nullptr;
+    identity_ = {};
+    return closed;
+}
+
 void OutFile::close() {
     if (!is_open())
         return;
     flush();
-    if (file_ != nullptr && std::fclose(file_) != 0)
+    if (!release())
         failed_ = true;
-    file_ = nullptr;
-    sink_ = nullptr;
-    identity_ = {};
     if (temp_[0] == '\0')
         return;
     // A complete file takes the place of the previous one; an incomplete one is removed and the previous
@@ -128,11 +133,7 @@ void OutFile::abandon() {
     if (!is_open())
         return;
     used_ = 0;
-    if (file_ != nullptr)
-        std::fclose(file_);
-    file_ = nullptr;
-    sink_ = nullptr;
-    identity_ = {};
+    release();
     if (temp_[0] != '\0') {
         remove_file(temp_);
         forget_temporary();

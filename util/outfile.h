@@ -63,6 +63,8 @@ class OutFile {
 
   private:
     void forget_temporary();
+    // Closes the stream (if any) and forgets the file; false when the close failed.
+    bool release();
 
     std::FILE* file_ = nullptr;
     std::string* sink_ = nullptr;

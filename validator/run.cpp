@@ -329,7 +329,7 @@ void open_files() {
     if (!report::errsoub.open(s_chyby.c_str()))
         cannot_open(s_chyby);
     reader::sw_vystup = 'N';
-    if (s_vystup.view() != "...") {
+    if (has_echo()) {
         if (!reader::outsoub.open(s_vystup.c_str()))
             cannot_open(s_vystup);
         reader::sw_vystup = 'A';

@@ -186,7 +186,7 @@
     };
     worker.postMessage({ files: chosen.slice(), names: names, list: list, args: args, report: report,
                          echo: echo, epoch: epoch, readAhead: readAhead, warmUp: warmUp,
-                         firstPrefetched: usedStandby && prefetched !== null && chosen[0] === prefetched });
+                         firstPrefetched: usedStandby && chosen[0] === prefetched });
   });
 
   function finished(m, report, echo) {

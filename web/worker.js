@@ -115,11 +115,15 @@ ValixSlices.prototype.of = function (blob) {
   if (!m) this.files.set(blob, m = new Map());
   return m;
 };
+// Slice k of the blob, as a Blob.
+function valixSliceOf(blob, k) {
+  return blob.slice(k * VALIX_SLICE, Math.min(blob.size, (k + 1) * VALIX_SLICE));
+}
 ValixSlices.prototype.request = function (blob, k) {
   var slices = this.of(blob);
   if (k * VALIX_SLICE >= blob.size || slices.has(k)) return;
   var slice = { bytes: null, failed: false, promise: null };
-  slice.promise = this.read(blob, k * VALIX_SLICE, Math.min(blob.size, (k + 1) * VALIX_SLICE)).then(
+  slice.promise = this.read(valixSliceOf(blob, k)).then(
     function (ab) { if (!slice.bytes) slice.bytes = new Uint8Array(ab); },
     function () { slice.failed = true; });
   slices.set(k, slice);
@@ -135,7 +139,7 @@ function valixSliceReader() {
     var m = e.data;
     var bytes = null;
     try {
-      bytes = reader.readAsArrayBuffer(m.blob.slice(m.from, m.to));
+      bytes = reader.readAsArrayBuffer(m.blob);
     } catch (err) {
       self.postMessage({ id: m.id, bytes: null });
       return;
@@ -143,9 +147,9 @@ function valixSliceReader() {
     self.postMessage({ id: m.id, bytes: bytes }, [bytes]);
   };
 }
-// A promise of the bytes [from, to) of the blob, rejected if they cannot be read.
-ValixSlices.prototype.read = function (blob, from, to) {
-  var direct = function () { return blob.slice(from, to).arrayBuffer(); };
+// A promise of the bytes of the blob, rejected if they cannot be read.
+ValixSlices.prototype.read = function (blob) {
+  var direct = function () { return blob.arrayBuffer(); };
   if (this.sliceReader === undefined) this.startSliceReader();
   if (!this.sliceReader) return direct();
   var id = this.nextRead++;
@@ -153,7 +157,7 @@ ValixSlices.prototype.read = function (blob, from, to) {
   var promise = new Promise(function (resolve, reject) {
     reads.set(id, { resolve: resolve, reject: reject, direct: direct });
   });
-  this.sliceReader.postMessage({ id: id, blob: blob, from: from, to: to });
+  this.sliceReader.postMessage({ id: id, blob: blob });
   return promise;
 };
 ValixSlices.prototype.startSliceReader = function () {
@@ -211,8 +215,7 @@ ValixSlices.prototype.copy = function (blob, position, length, buffer, offset) {
     if (!slice) slices.set(k, slice = { bytes: null, failed: false, promise: null });
     if (!slice.bytes && !slice.failed) {
       try {
-        slice.bytes = new Uint8Array(this.reader.readAsArrayBuffer(
-          blob.slice(k * VALIX_SLICE, Math.min(blob.size, (k + 1) * VALIX_SLICE))));
+        slice.bytes = new Uint8Array(this.reader.readAsArrayBuffer(valixSliceOf(blob, k)));
       } catch (e) {
         slice.failed = true;
       }
