@@ -8,12 +8,24 @@
   var worker = null;
   var links = []; // Blob URLs of the last result, released when the next run starts
 
+  // The program is WebAssembly with 128-bit SIMD (Chrome and Edge 91, Firefox 89, Safari 16.4 and later).
+  // A browser without it could not even compile the program: it is told at once, before a file is
+  // chosen, instead of failing at the first run. The module is one function that makes a vector
+  // (i32.const 0, i32x4.splat), which only a browser with SIMD accepts.
+  var supported = typeof WebAssembly === 'object' && WebAssembly.validate(new Uint8Array([
+    0x00, 0x61, 0x73, 0x6d, 0x01, 0x00, 0x00, 0x00, // magic and version
+    0x01, 0x05, 0x01, 0x60, 0x00, 0x01, 0x7b, // type section: () -> v128
+    0x03, 0x02, 0x01, 0x00, // function section: one function of that type
+    0x0a, 0x08, 0x01, 0x06, 0x00, 0x41, 0x00, 0xfd, 0x11, 0x0b, // code: i32.const 0, i32x4.splat, end
+  ]));
+  $('unsupported').hidden = supported;
+
   var workerUrl = URL.createObjectURL(new Blob([$('valix-worker').textContent], { type: 'text/javascript' }));
   // The worker of the next run, started ahead of it: it compiles the program and warms it up while the
   // user chooses the file, so that the run starts at once. Each run has a worker of its own.
   var standby = null;
   function prepareWorker() {
-    if (!warmUp) return;
+    if (!warmUp || !supported) return;
     standby = new Worker(workerUrl);
     prefetched = null;
     delete document.body.dataset.ready;
@@ -85,7 +97,7 @@
       li.appendChild(button('✕', 'odebrat', true, function () { chosen.splice(i, 1); showFiles(); }));
       list.appendChild(li);
     });
-    $('run').disabled = chosen.length === 0 || worker !== null;
+    $('run').disabled = chosen.length === 0 || worker !== null || !supported;
   }
 
   function button(text, title, enabled, action) {

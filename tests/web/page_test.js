@@ -86,6 +86,7 @@ function check(ok, what) {
     env: { ...process.env, TZ: 'UTC' },
   });
   const requests = [];
+  let runs = 0;
   try {
     let page = await browser.newPage();
     page.setDefaultTimeout(120000);
@@ -106,8 +107,8 @@ function check(ok, what) {
     check(text.includes('Soubor se kontroluje na tomto počítači a nikam se neodesílá.'), 'the page says the file stays on the computer');
     const version = fs.readFileSync(path.join(opt.source, 'CMakeLists.txt'), 'utf8').match(/project\(valix VERSION ([0-9.]+)/)[1];
     check(text.includes(`VALIX_v${version}`), `the page names version ${version}`);
+    check(await page.$eval('#unsupported', (e) => e.hidden), 'a browser with wasm SIMD is not told that it lacks it');
 
-    let runs = 0;
     // One run as a user makes it: removes the files of the last run, chooses the files (in this order,
     // then moves the first one down `moveDown` times), sets the options, starts it and saves the outputs.
     async function pageRun(files, { format = 'htm', noWarnings = false, echo = false, moveDown = 0, beforeRun } = {}) {
@@ -256,10 +257,35 @@ function check(ok, what) {
     } finally {
       server.close();
     }
-    console.log(`${runs} runs of the page, ${failures} failures; screenshot in ${path.join(out, 'web.png')}`);
   } finally {
     await browser.close();
   }
+
+  // A browser without wasm SIMD (here V8 told that the processor lacks SSE4.1, which its SIMD needs) is
+  // told so when the page opens, in Czech, and cannot start a run that would fail to compile the program.
+  const old = await puppeteer.launch({
+    executablePath: chromium,
+    headless: true,
+    args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--js-flags=--no-enable-sse4-1'],
+  });
+  try {
+    const page = await old.newPage();
+    page.on('pageerror', (e) => check(false, `script error in the page without SIMD: ${e.message}`));
+    await page.goto(`file://${path.resolve(opt.page)}`);
+    await (await page.$('#choose')).uploadFile(path.join(inputs, 'zpv.xml'));
+    const state = await page.evaluate(() => ({
+      told: !document.getElementById('unsupported').hidden,
+      text: document.getElementById('unsupported').textContent,
+      listed: document.querySelectorAll('#files li').length,
+      runDisabled: document.getElementById('run').disabled,
+    }));
+    check(state.told && /chybí mu WebAssembly\s+s instrukcemi SIMD/.test(state.text),
+          `without SIMD: the page says so (${state.told}: ${state.text.trim()})`);
+    check(state.listed === 1 && state.runDisabled, `without SIMD: the chosen file is listed, but the run cannot start`);
+  } finally {
+    await old.close();
+  }
+  console.log(`${runs} runs of the page, ${failures} failures; screenshot in ${path.join(out, 'web.png')}`);
   process.exit(failures === 0 ? 0 : 1);
 })().catch((e) => {
   console.log(`FAIL ${e.stack || e}`);
