@@ -155,22 +155,28 @@ void echo_element(std::string_view element) {
 
 enum class Block { header, employer, employee };
 
+// A field's echo line: the element itself when it stands in the input as its echo line (without the line
+// end, `element` then holds it and is copied in one piece), otherwise assembled from its parts. It is an
+// inlined function and not a lambda that captures the texts by reference: where the compiler leaves such a
+// lambda as a call, the texts stay in memory for the whole walk, and the WebAssembly build reads each of
+// them back as one 8-byte word right after storing it as two 4-byte halves, which stalls the processor on
+// every field.
+VALIX_ALWAYS_INLINE void echo_line(std::string_view name, std::string_view value, std::string_view end_name,
+                                   std::string_view element) {
+    if (element.empty())
+        echo_field(name, value, end_name);
+    else
+        echo_element(element);
+}
+
 // A field that has been read: the echo line of an employee field in the content form (right after its
 // end tag), the end tag's name against the start tag's, then the echo line of a header or employer field
-// and the record check of the block. When the element as it stands in the input is its echo line (without
-// the line end), `element` holds it and is copied in one piece; otherwise it is empty and the line is
-// assembled.
+// and the record check of the block.
 VALIX_ALWAYS_INLINE void check_field(Block block, std::string_view name, std::string_view value,
                                      std::string_view end_name, bool content_form,
                                      std::string_view element = {}) {
-    const auto echo = [&] {
-        if (element.empty())
-            echo_field(name, value, end_name);
-        else
-            echo_element(element);
-    };
     if (content_form && block == Block::employee && echo_on())
-        echo();
+        echo_line(name, value, end_name, element);
 
     if (!end_matches(name, end_name))
         report::zpracuj_chybu(s_cislo_radky, "ES302", name, end_name, "  ");
@@ -178,12 +184,12 @@ VALIX_ALWAYS_INLINE void check_field(Block block, std::string_view name, std::st
     switch (block) {
     case Block::header:
         if (echo_on())
-            echo();
+            echo_line(name, value, end_name, element);
         checks::k_Pre(name, value);
         break;
     case Block::employer:
         if (echo_on())
-            echo();
+            echo_line(name, value, end_name, element);
         if (is_named(name, "AA0017"))
             telicokod.assign(value);
         checks::k_Tel(name, value);
