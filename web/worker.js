@@ -186,6 +186,11 @@ ValixSlices.prototype.startSliceReader = function () {
     that.reads.clear();
   };
 };
+// Lets go of the reads ahead: the reading worker, if one was started, ends.
+ValixSlices.prototype.close = function () {
+  if (this.sliceReader) this.sliceReader.terminate();
+  this.sliceReader = null;
+};
 // Null when the bytes [position, position + length) are at hand, or a promise that they will be; the
 // VALIX_AHEAD slices after them are asked for too.
 ValixSlices.prototype.wait = function (blob, position, length) {
@@ -425,7 +430,7 @@ self.onmessage = function (event) {
   }
   if (msg.prefetch) {
     if (typeof WebAssembly.Suspending !== 'function' || typeof WebAssembly.promising !== 'function') return;
-    if (valixPrefetched && valixPrefetched.sliceReader) valixPrefetched.sliceReader.terminate();
+    if (valixPrefetched) valixPrefetched.close();
     valixPrefetched = new ValixSlices();
     valixPrefetched.first = msg.prefetch;
     for (var k = 0; k <= VALIX_AHEAD; k++) valixPrefetched.request(msg.prefetch, k);
@@ -439,6 +444,8 @@ self.onmessage = function (event) {
     slices = valixPrefetched;
     slices.prefetched = true;
     msg.files[0] = valixPrefetched.first;
+  } else if (valixPrefetched) {
+    valixPrefetched.close(); // slices of a file this run does not read first
   }
   valixPrefetched = null;
   var options = {

@@ -78,11 +78,13 @@ function check(ok, what) {
   }
 }
 
+const chromiumArgs = ['--no-sandbox', '--disable-gpu', '--no-first-run'];
+
 (async () => {
   const browser = await puppeteer.launch({
     executablePath: chromium,
     headless: true,
-    args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--lang=cs'],
+    args: [...chromiumArgs, '--lang=cs'],
     env: { ...process.env, TZ: 'UTC' },
   });
   const requests = [];
@@ -266,7 +268,7 @@ function check(ok, what) {
   const old = await puppeteer.launch({
     executablePath: chromium,
     headless: true,
-    args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--js-flags=--no-enable-sse4-1'],
+    args: [...chromiumArgs, '--js-flags=--no-enable-sse4-1'],
   });
   try {
     const page = await old.newPage();
