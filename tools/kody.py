@@ -120,6 +120,9 @@ class Page:
                "obvyklá příčina v mzdových datech a co změnit, a příklad: úprava dokumentu `examples/zpv.xml`,",
                "po níž program kód ohlásí, a oprava, po níž jej neohlásí. Testy programu každý příklad ověřují.",
                "",
+               "Úprava `\"STARÝ\" -> \"NOVÝ\"` nahradí první výskyt textu STARÝ textem NOVÝ; `po \"KOTVA\"` před ní",
+               "hledá až za prvním výskytem textu KOTVA; `\\n` je konec řádku a `\\\"` uvozovka uvnitř textu.",
+               "",
                "Stránka je vytvořena z `docs/vysvetleni.txt` programem `tools/kody.py`; neupravujte ji ručně.",
                "", "## Obsah", ""]
         for key, title in self.sections:
@@ -264,6 +267,9 @@ table {{ border-collapse: collapse; }} td, th {{ border: 1px solid #ccc; padding
 kódu tu je, co pravidlo kontroluje, s jakými mezemi, kde se nález hlásí, obvyklá příčina v mzdových datech
 a co změnit, a příklad: úprava dokumentu examples/zpv.xml, po níž program kód ohlásí, a oprava, po níž jej
 neohlásí. Testy programu každý příklad ověřují.</p>
+<p>Úprava <code>"STARÝ" -&gt; "NOVÝ"</code> nahradí první výskyt textu STARÝ textem NOVÝ; <code>po "KOTVA"</code>
+před ní hledá až za prvním výskytem textu KOTVA; <code>\\n</code> je konec řádku a <code>\\"</code> uvozovka uvnitř
+textu.</p>
 <nav><h2>Obsah</h2><ul>
 {toc}
 </ul></nav>
