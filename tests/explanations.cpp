@@ -675,7 +675,8 @@ std::string field_entries(const std::vector<FieldMeaning>& meanings, std::vector
                     " Pole dostane značku chyby a pravidla zaměstnance, která je čtou, se pro tento záznam "
                     "vynechají.";
             else if (kind.table == checks::Ttab)
-                where += " Pole dostane značku chyby a pravidla zaměstnavatele, která je čtou, se vynechají.";
+                where += " Pole dostane značku chyby a pravidla na konci zaměstnavatele, která je čtou, se "
+                         "vynechají; pravidla, která běží hned u pole, hodnotu mimo rozsah ještě použijí.";
             if (!m->related.empty()) {
                 std::string codes = m->related;
                 for (std::size_t i = codes.find(' '); i != std::string::npos; i = codes.find(' ', i + 2))
