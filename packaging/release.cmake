@@ -5,7 +5,8 @@
 #
 #   .deb:         /usr/share/doc/valix/{copyright,changelog.gz,navod.html,navod.md},
 #                 /usr/share/man/man1/valix.1.gz
-#   Windows .zip: PRECTETE-SI.txt, navod.html, LICENSE.txt, CHANGELOG.md at the top of its folder
+#   Windows .zip: PRECTETE-SI.txt, navod.html, LICENSE.txt, THIRD-PARTY.txt (the licences of the libraries
+#                 compiled into valix.exe and the page), CHANGELOG.md at the top of its folder
 set(VALIX_DOC_BUILD ${CMAKE_BINARY_DIR}/doc)
 
 # The manual page and the changelog name the version: a new version needs both (the build stops here).
@@ -30,7 +31,8 @@ if(WIN32)
   endif()
   configure_file(${CMAKE_SOURCE_DIR}/packaging/PRECTETE-SI.txt.in ${VALIX_DOC_BUILD}/PRECTETE-SI.txt @ONLY
                  NEWLINE_STYLE CRLF)
-  install(FILES ${VALIX_DOC_BUILD}/PRECTETE-SI.txt ${VALIX_DOC_BUILD}/navod.html CHANGELOG.md DESTINATION .)
+  install(FILES ${VALIX_DOC_BUILD}/PRECTETE-SI.txt ${VALIX_DOC_BUILD}/navod.html CHANGELOG.md
+                packaging/THIRD-PARTY.txt DESTINATION .)
   install(FILES LICENSE DESTINATION . RENAME LICENSE.txt)
 else()
   # Debian's way: the licence in a machine-readable copyright file, the changelog and the manual page
