@@ -27,7 +27,8 @@ if(WIN32)
   # The first file a clerk opens: Czech plain text that Notepad shows as it is (UTF-8 with a byte order
   # mark, CR LF), saying which file to open.
   if(VALIX_WEB_DIR)
-    set(VALIX_README_WEB "\nKontrola v prohlížeči, bez příkazového řádku: otevřete dvojklikem web\\index.html.\n")
+    # (configure_file leaves the line ends of a substituted text as they are)
+    set(VALIX_README_WEB "\r\nKontrola v prohlížeči, bez příkazového řádku: otevřete dvojklikem web\\index.html.\r\n")
   endif()
   configure_file(${CMAKE_SOURCE_DIR}/packaging/PRECTETE-SI.txt.in ${VALIX_DOC_BUILD}/PRECTETE-SI.txt @ONLY
                  NEWLINE_STYLE CRLF)
