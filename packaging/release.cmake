@@ -4,7 +4,7 @@
 # the program's install rules.
 #
 #   .deb:         /usr/share/doc/valix/{copyright,changelog.gz,navod.html,navod.md},
-#                 /usr/share/man/man1/valix.1.gz
+#                 /usr/share/man/man1/valix.1.gz, /usr/share/doc-base/valix-navod
 #   Windows .zip: PRECTETE-SI.txt, navod.html, LICENSE.txt, THIRD-PARTY.txt (the licences of the libraries
 #                 compiled into valix.exe and the page), CHANGELOG.md at the top of its folder
 set(VALIX_DOC_BUILD ${CMAKE_BINARY_DIR}/doc)
@@ -57,6 +57,8 @@ else()
   install(FILES packaging/copyright ${VALIX_DOC_BUILD}/changelog.gz ${VALIX_DOC_BUILD}/navod.html docs/navod.md
           DESTINATION ${CMAKE_INSTALL_DOCDIR})
   install(FILES ${VALIX_DOC_BUILD}/valix.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  # The guide registered with doc-base, so that documentation browsers list it.
+  install(FILES packaging/doc-base DESTINATION ${CMAKE_INSTALL_DATADIR}/doc-base RENAME valix-navod)
 endif()
 add_custom_target(valix_documents ALL DEPENDS ${release_documents})
 
