@@ -30,9 +30,10 @@ function(inline text result)
   string(REGEX REPLACE "\\*\\*([^*]+)\\*\\*" "<strong>\\1</strong>" text "${text}")
   string(REGEX REPLACE "${LBRACKET}([^${RBRACKET}]+)${RBRACKET}\\(([^)#]+)\\.md(#[^)]*)\\)"
                        "<a href=\"\\2.html\\3\">\\1</a>" text "${text}")
-  string(REGEX REPLACE "${LBRACKET}([^${RBRACKET}]+)${RBRACKET}\\(([^)#]+)\\.md\\)" "<a href=\"\\2.html\">\\1</a>"
-                       text "${text}")
-  string(REGEX REPLACE "${LBRACKET}([^${RBRACKET}]+)${RBRACKET}\\(([^)]+)\\)" "<a href=\"\\2\">\\1</a>" text "${text}")
+  string(REGEX REPLACE "${LBRACKET}([^${RBRACKET}]+)${RBRACKET}\\(([^)#]+)\\.md\\)"
+                       "<a href=\"\\2.html\">\\1</a>" text "${text}")
+  string(REGEX REPLACE "${LBRACKET}([^${RBRACKET}]+)${RBRACKET}\\(([^)]+)\\)"
+                       "<a href=\"\\2\">\\1</a>" text "${text}")
   set(${result} "${text}" PARENT_SCOPE)
 endfunction()
 
@@ -233,7 +234,8 @@ set(page "<!DOCTYPE html>
 <meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">
 <title>${title}</title>
 <style>
-body { font-family: system-ui, sans-serif; line-height: 1.5; max-width: 52em; margin: 1em auto; padding: 0 1em; color: #222; }
+body { font-family: system-ui, sans-serif; line-height: 1.5; max-width: 52em; margin: 1em auto;
+       padding: 0 1em; color: #222; }
 h1, h2, h3 { line-height: 1.2; }
 h2 { margin-top: 1.8em; border-bottom: 1px solid #ccc; }
 code, pre { font-family: ui-monospace, Consolas, monospace; background: #f4f4f4; }

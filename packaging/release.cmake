@@ -28,7 +28,8 @@ if(WIN32)
   # mark, CR LF), saying which file to open.
   if(VALIX_WEB_DIR)
     # (configure_file leaves the line ends of a substituted text as they are)
-    set(VALIX_README_WEB "\r\nKontrola v prohlížeči, bez příkazového řádku: otevřete dvojklikem web\\index.html.\r\n")
+    string(CONCAT VALIX_README_WEB "\r\nKontrola v prohlížeči, bez příkazového řádku: "
+                  "otevřete dvojklikem web\\index.html.\r\n")
   endif()
   configure_file(${CMAKE_SOURCE_DIR}/packaging/PRECTETE-SI.txt.in ${VALIX_DOC_BUILD}/PRECTETE-SI.txt @ONLY
                  NEWLINE_STYLE CRLF)
@@ -54,8 +55,8 @@ else()
     DEPENDS ${CMAKE_SOURCE_DIR}/docs/valix.1
     COMMENT "Compressing the manual page doc/valix.1.gz" VERBATIM)
   list(APPEND release_documents ${VALIX_DOC_BUILD}/changelog.gz ${VALIX_DOC_BUILD}/valix.1.gz)
-  install(FILES packaging/copyright ${VALIX_DOC_BUILD}/changelog.gz ${VALIX_DOC_BUILD}/navod.html docs/navod.md
-          DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  install(FILES packaging/copyright ${VALIX_DOC_BUILD}/changelog.gz ${VALIX_DOC_BUILD}/navod.html
+                docs/navod.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
   install(FILES ${VALIX_DOC_BUILD}/valix.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   # The guide registered with doc-base, so that documentation browsers list it.
   install(FILES packaging/doc-base DESTINATION ${CMAKE_INSTALL_DATADIR}/doc-base RENAME valix-navod)
