@@ -8,6 +8,7 @@
 // VALIX_KOD_DIR=folder keeps each tried document and its report there (EL021-chyba.xml, EL021-chyba.csv...).
 #include "tests/explanations.h"
 
+#include "checks/fields.h"
 #include "report/catalogue.h"
 #include "tests/support.h"
 
@@ -212,6 +213,29 @@ TEST(Explanations, EveryRaisedCodeHasAnEntryAndEveryOtherCodeSaysItIsNotRaised) 
     }
     for (const auto& [section, codes] : missing)
         ADD_FAILURE() << "raised codes without an entry, section " << section << ":" << codes;
+}
+
+// A code that the per-field check raises for a field is explained with that field: its entry names the
+// field in what it checks (its numbers are held to the field rule by the konstanty: check).
+TEST(Explanations, EntriesOfFieldCodesNameTheirField) {
+    std::map<std::string, const Entry*> by_code;
+    const Table t = read_table();
+    for (const Entry& e : t.entries)
+        by_code.emplace(e.code, &e);
+    const auto rows = [&](const checks::FieldRule* table, int n) {
+        for (int r = 0; r < n; ++r) {
+            const std::string code(table[r].err), elem(table[r].elem);
+            const auto it = by_code.find(code);
+            if (!selected(code) || it == by_code.end())
+                continue;
+            EXPECT_NE(it->second->value("kontroluje").find(elem), std::string::npos)
+                << code << " (docs/vysvetleni.txt:" << it->second->line << ") is raised for the field "
+                << elem << ", which its kontroluje: does not name";
+        }
+    };
+    rows(checks::Ptab, checks::pre::kEnd);
+    rows(checks::Ttab, checks::tel::kEnd);
+    rows(checks::Ntab, checks::nec::kEnd);
 }
 
 // Every number an entry quotes under "konstanty:" is a number of the statement that raises its code (or of
