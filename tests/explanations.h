@@ -1,0 +1,63 @@
+// The table of explanations (docs/vysvetleni.txt): its entries, and the example edits that turn the base
+// document examples/zpv.xml into a document that raises a code, or into its corrected variant.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace explanations {
+
+// One "key: value" of an entry; continuation lines join the value with '\n', each without its indent.
+struct Field {
+    std::string key;
+    std::string value;
+    int line = 0; // line of the key in the table
+};
+
+struct Entry {
+    std::string code;
+    int line = 0; // line of "== CODE"
+    std::vector<Field> fields;
+
+    // The value of the first field with this key, or "" when there is none.
+    std::string value(std::string_view key) const;
+    bool has(std::string_view key) const;
+    // Every field with this key, in table order.
+    std::vector<const Field*> all(std::string_view key) const;
+};
+
+struct Table {
+    std::vector<Entry> entries;
+    // What cannot be read: a line outside any entry, an unknown key, a repeated code. Each names its line.
+    std::vector<std::string> errors;
+};
+
+// The keys an entry may use.
+inline constexpr std::string_view kKeys[] = {"nazev",   "kontroluje", "meze",      "konstanty",
+                                             "hlaseni", "pricina",    "naprava",   "priklad",
+                                             "chyba",   "opraveno",   "nevyvolava"};
+
+Table parse(std::string_view utf8);
+Table read_table(); // docs/vysvetleni.txt of the source tree
+
+// One edit: the first occurrence of `from` (after the first occurrence of `anchor`, when there is one)
+// becomes `to`. Texts are UTF-8 as written in the table.
+struct Edit {
+    std::string anchor;
+    std::string from;
+    std::string to;
+    std::string source; // the edit as written, for messages
+};
+
+// The edits of one "chyba:" or "opraveno:" value; "" or what is wrong with the text.
+std::string parse_edits(std::string_view value, std::vector<Edit>& out);
+
+// Applies the edits in order to a Windows-1250 document; each edit's texts are converted first and a
+// "\n" in them stands for the document's line end (CR LF). Returns "" or which edit did not match.
+std::string apply_edits(std::string& document, const std::vector<Edit>& edits);
+
+// The base document's bytes (examples/zpv.xml).
+const std::string& base_document();
+
+} // namespace explanations

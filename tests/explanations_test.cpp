@@ -1,0 +1,202 @@
+// The table of explanations of the codes (docs/vysvetleni.txt) against the program: the table reads, and
+// every example proves its entry. An entry's "chyba:" edits turn the base document examples/zpv.xml into a
+// document whose report must hold the entry's code; its "opraveno:" edits (or none: the base itself) give
+// a document whose report must not.
+//
+// One entry or a few:  VALIX_KOD=EL021 build/valix_tests --gtest_filter='Explanations*'
+// (VALIX_KOD takes codes or their beginnings, separated by commas: VALIX_KOD=EL02,WL009.)
+// VALIX_KOD_DIR=folder keeps each tried document and its report there (EL021-chyba.xml, EL021-chyba.csv...).
+#include "tests/explanations.h"
+
+#include "report/catalogue.h"
+#include "tests/support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <map>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace explanations;
+
+// The codes that VALIX_KOD selects; empty selects every code.
+std::vector<std::string> selection() {
+    std::vector<std::string> out;
+    const char* env = std::getenv("VALIX_KOD");
+    if (env == nullptr)
+        return out;
+    std::string item;
+    for (std::istringstream in(env); std::getline(in, item, ',');)
+        if (!item.empty())
+            out.push_back(item);
+    return out;
+}
+
+bool selected(const std::string& code) {
+    static const std::vector<std::string> chosen = selection();
+    if (chosen.empty())
+        return true;
+    for (const std::string& c : chosen)
+        if (code.rfind(c, 0) == 0)
+            return true;
+    return false;
+}
+
+// A report's findings: each code with the report rows that name it, without their description.
+struct Findings {
+    std::map<std::string, std::vector<std::string>> rows;
+    bool has(const std::string& code) const { return rows.count(code) != 0; }
+    std::string codes() const {
+        std::string out;
+        for (const auto& [code, r] : rows)
+            out += (out.empty() ? "" : " ") + code + (r.size() > 1 ? "x" + std::to_string(r.size()) : "");
+        return out.empty() ? "(none)" : out;
+    }
+};
+
+// Runs the validator in-process on a document and reads its CSV report.
+Findings run_document(const std::string& document, const std::string& keep_as) {
+    testing_support::Scratch scratch;
+    testing_support::spit(scratch / "case.xml", document);
+    const int status = scratch.run({"case.xml", "report.csv"});
+    EXPECT_EQ(status, 0) << keep_as << ": the run ended with status " << status;
+    const std::string report = testing_support::slurp(scratch / "report.csv");
+    if (const char* dir = std::getenv("VALIX_KOD_DIR")) {
+        fs::create_directories(dir);
+        testing_support::spit(fs::path(dir) / (keep_as + ".xml"), document);
+        testing_support::spit(fs::path(dir) / (keep_as + ".csv"), report);
+    }
+    Findings f;
+    std::istringstream in(report);
+    for (std::string row; std::getline(in, row);) {
+        const std::size_t a = row.find(';');
+        const std::size_t b = a == std::string::npos ? a : row.find(';', a + 1);
+        if (b == std::string::npos)
+            continue;
+        const std::string code = row.substr(a + 1, b - a - 1);
+        if (code.size() == 5 && (code[0] == 'E' || code[0] == 'W'))
+            f.rows[code].push_back(row.substr(0, row.rfind(';')));
+    }
+    return f;
+}
+
+const Findings& base_findings() {
+    static const Findings f = run_document(base_document(), "zaklad");
+    return f;
+}
+
+// A document made from the base by the edits of every field with this key; "" when the edits do not
+// read or do not match, with the reason in `error`.
+std::string variant(const Entry& e, std::string_view key, std::string& error) {
+    std::vector<Edit> edits;
+    for (const Field* f : e.all(key))
+        if (std::string err = parse_edits(f->value, edits); !err.empty()) {
+            error = "docs/vysvetleni.txt:" + std::to_string(f->line) + ": " + std::string(key) + ": " + err;
+            return {};
+        }
+    std::string doc = base_document();
+    if (std::string err = apply_edits(doc, edits); !err.empty()) {
+        error = std::string(key) + ": " + err;
+        return {};
+    }
+    return doc;
+}
+
+TEST(Explanations, TableReadsAndNamesCatalogueCodes) {
+    const Table t = read_table();
+    for (const std::string& err : t.errors)
+        ADD_FAILURE() << err;
+    for (const Entry& e : t.entries) {
+        if (!selected(e.code))
+            continue;
+        SCOPED_TRACE("entry " + e.code + " (docs/vysvetleni.txt:" + std::to_string(e.line) + ")");
+        EXPECT_NE(report::find_code(e.code), report::kEndRow) << e.code << " is no code of the catalogue";
+        EXPECT_TRUE(e.has("nazev")) << "no nazev:";
+        if (e.has("nevyvolava")) {
+            EXPECT_FALSE(e.has("chyba")) << "an entry of a code that nothing raises has no example";
+            continue;
+        }
+        EXPECT_TRUE(e.has("chyba")) << "no example: a \"chyba:\" edit (or \"nevyvolava:\")";
+        EXPECT_TRUE(e.has("kontroluje")) << "no kontroluje:";
+    }
+}
+
+TEST(Explanations, ExamplesRaiseTheirCodeAndCorrectionsDoNot) {
+    ASSERT_TRUE(base_findings().rows.empty() || !base_findings().has("ES300"))
+        << "the base document is broken: " << base_findings().codes();
+    for (const Entry& e : read_table().entries) {
+        if (!selected(e.code) || !e.has("chyba"))
+            continue;
+        const std::string where = e.code + " (docs/vysvetleni.txt:" + std::to_string(e.line) + ")";
+        std::string error;
+        const std::string raising = variant(e, "chyba", error);
+        if (!error.empty()) {
+            ADD_FAILURE() << where << ": " << error;
+            continue;
+        }
+        const Findings raised = run_document(raising, e.code + "-chyba");
+        EXPECT_TRUE(raised.has(e.code))
+            << where << ": the example does not raise " << e.code << "; its report holds " << raised.codes();
+
+        if (!e.has("opraveno")) {
+            EXPECT_FALSE(base_findings().has(e.code))
+                << where << ": the base document itself raises " << e.code;
+            continue;
+        }
+        const std::string corrected = variant(e, "opraveno", error);
+        if (!error.empty()) {
+            ADD_FAILURE() << where << ": " << error;
+            continue;
+        }
+        const Findings fixed = run_document(corrected, e.code + "-opraveno");
+        EXPECT_FALSE(fixed.has(e.code)) << where << ": the corrected variant still raises " << e.code << ": "
+                                        << (fixed.has(e.code) ? fixed.rows.at(e.code).front() : "");
+    }
+}
+
+// The format itself: what the entries of the table are read as.
+TEST(Explanations, EntriesAndEditsReadAsWritten) {
+    const Table t = parse("# poznámka\n"
+                          "== EL021 navíc\n"
+                          "nazev: Evidenční stav\n"
+                          "kontroluje: první řádek\n"
+                          "  druhý řádek\n"
+                          "chyba: po \"<zamestnavatel>\" \"<AA0115>11<\" -> \"<AA0115>12<\"\n"
+                          "chyba: \"a\\\"b\\\\c\" -> \"x\\ny\"\n"
+                          "== EL021\n"
+                          "neznamy: x\n"
+                          "volný text\n");
+    ASSERT_EQ(t.entries.size(), 2u);
+    EXPECT_EQ(t.entries[0].code, "EL021");
+    EXPECT_EQ(t.entries[0].value("kontroluje"), "první řádek\ndruhý řádek");
+    ASSERT_EQ(t.errors.size(), 3u); // the second EL021, the unknown key, the free text
+    EXPECT_NE(t.errors[0].find(":8: a second entry"), std::string::npos) << t.errors[0];
+
+    std::vector<Edit> edits;
+    for (const Field* f : t.entries[0].all("chyba"))
+        ASSERT_EQ(parse_edits(f->value, edits), "");
+    ASSERT_EQ(edits.size(), 2u);
+    EXPECT_EQ(edits[0].anchor, "<zamestnavatel>");
+    EXPECT_EQ(edits[1].from, "a\"b\\c");
+    EXPECT_EQ(edits[1].to, "x\ny");
+
+    // The anchor picks the occurrence; texts go over in Windows-1250, "\n" as CR LF.
+    std::string doc = "<AA0115>11<x>\r\n<zamestnavatel><AA0115>11<";
+    ASSERT_EQ(apply_edits(doc, {edits[0]}), "");
+    EXPECT_EQ(doc, "<AA0115>11<x>\r\n<zamestnavatel><AA0115>12<");
+    doc = "ab";
+    ASSERT_EQ(apply_edits(doc, {{"", "b", "č\n", ""}}), "");
+    EXPECT_EQ(doc, "a\xE8\r\n");
+    EXPECT_NE(apply_edits(doc, {{"", "b", "c", "\"b\" -> \"c\""}}).find("edit 1 (\"b\" -> \"c\")"),
+              std::string::npos);
+
+    edits.clear();
+    EXPECT_NE(parse_edits("\"a\" \"b\"", edits), "");
+    EXPECT_NE(parse_edits("\"a\" -> \"b", edits), "");
+    EXPECT_EQ(parse_edits("\"a\" -> \"b\"; po \"k\" \"c\" -> \"\"", edits), "");
+}
+
+} // namespace
