@@ -1,8 +1,11 @@
 #include "tests/explanations.h"
 
+#include "checks/fields.h"
 #include "tests/support.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <regex>
 #include <set>
 
 namespace explanations {
@@ -241,6 +244,153 @@ const std::string& base_document() {
     static const std::string base =
         testing_support::slurp(testing_support::source_dir() / "examples" / "zpv.xml");
     return base;
+}
+
+namespace {
+
+bool is_name_char(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+std::vector<std::string> split_lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::size_t p = 0;
+    while (p <= text.size()) {
+        std::size_t e = text.find('\n', p);
+        if (e == std::string::npos)
+            e = text.size();
+        out.push_back(text.substr(p, e - p));
+        p = e + 1;
+    }
+    return out;
+}
+
+} // namespace
+
+const Sources& sources() {
+    static const Sources s = [] {
+        namespace fs = std::filesystem;
+        Sources out;
+        const fs::path root = testing_support::source_dir();
+        std::vector<std::string> names;
+        for (const char* dir : {"validator", "reader", "checks", "refdata", "report", "util"})
+            for (const auto& e : fs::directory_iterator(root / dir)) {
+                const std::string ext = e.path().extension().string();
+                if (ext == ".cpp" || ext == ".h")
+                    names.push_back(fs::relative(e.path(), root).generic_string());
+            }
+        std::sort(names.begin(), names.end());
+        const std::regex literal("\"([EW][SLR][0-9A-Z]{3})\"");
+        for (const std::string& name : names) {
+            if (name == "report/catalogue.cpp")
+                continue;
+            const int file = static_cast<int>(out.files.size());
+            out.files.push_back(name);
+            out.lines.push_back(split_lines(testing_support::slurp(root / name)));
+            const auto& lines = out.lines.back();
+            for (int i = 0; i < static_cast<int>(lines.size()); ++i)
+                for (std::sregex_iterator m(lines[i].begin(), lines[i].end(), literal), end; m != end; ++m)
+                    out.literals.push_back({(*m)[1].str(), file, i});
+        }
+        return out;
+    }();
+    return s;
+}
+
+std::vector<double> numbers_in(std::string_view code) {
+    std::vector<double> out;
+    for (std::size_t i = 0; i < code.size(); ++i) {
+        const char c = code[i];
+        if (c < '0' || c > '9')
+            continue;
+        // A digit inside a name (AA0131), after a point, or in a format ("%10.2f") starts no number.
+        if (i > 0 && (is_name_char(code[i - 1]) || code[i - 1] == '.' || code[i - 1] == '%')) {
+            while (i + 1 < code.size() && (is_name_char(code[i + 1]) || code[i + 1] == '.'))
+                ++i;
+            continue;
+        }
+        const std::string rest(code.substr(i, 40));
+        char* end = nullptr;
+        const double v = std::strtod(rest.c_str(), &end);
+        const std::size_t n = static_cast<std::size_t>(end - rest.c_str());
+        const bool name_follows = i + n < code.size() && is_name_char(code[i + n]) && code[i + n] != 'f';
+        if (!name_follows)
+            out.push_back(v);
+        i += n == 0 ? 0 : n - 1;
+    }
+    return out;
+}
+
+namespace {
+
+// The value of a named constant ("constexpr double kLimit = 79.991;") defined somewhere in the sources.
+void constant_values(const std::string& name, std::vector<double>& out) {
+    const std::regex definition("\\b" + name + "\\s*(=|\\{)\\s*(-?[0-9][0-9.eE+-]*)");
+    std::smatch m;
+    for (const auto& lines : sources().lines)
+        for (const std::string& line : lines)
+            if (std::regex_search(line, m, definition))
+                out.push_back(std::strtod(m[2].str().c_str(), nullptr));
+}
+
+// The lengths and bounds of the field rows that carry the code.
+void field_rule_numbers(const std::string& code, std::vector<double>& out) {
+    const auto rows = [&](const checks::FieldRule* table, int n) {
+        for (int r = 0; r < n; ++r) {
+            const checks::FieldRule& f = table[r];
+            if (f.err != code)
+                continue;
+            out.push_back(f.lg_from);
+            out.push_back(f.lg_to);
+            if (f.val_from > 0 && f.val_from < checks::kTextBase) {
+                out.push_back(checks::TValDbl[f.val_from]);
+                out.push_back(checks::TValDbl[f.val_to]);
+            } else if (f.val_from >= checks::kTextBase) {
+                for (const int b : {f.val_from, f.val_to})
+                    for (const double v : numbers_in(checks::TValChar[b - checks::kTextBase]))
+                        out.push_back(v);
+            }
+        }
+    };
+    rows(checks::Ptab, checks::pre::kEnd);
+    rows(checks::Ttab, checks::tel::kEnd);
+    rows(checks::Ntab, checks::nec::kEnd);
+}
+
+} // namespace
+
+std::vector<double> numbers_near(const std::string& code) {
+    constexpr int kBefore = 8; // an if condition that spans a few lines, or a limit computed just before
+    constexpr int kAfter = 6;  // the rest of a call that is split over lines
+    std::vector<double> out;
+    const Sources& s = sources();
+    const std::regex constant("\\bk[A-Z][A-Za-z0-9_]*");
+    for (const Literal& lit : s.literals) {
+        if (lit.code != code)
+            continue;
+        const auto& lines = s.lines[lit.file];
+        // A row of a field rule table gives bound indexes, not bounds; its neighbours are other fields.
+        const bool table_row = lines[lit.line].find_first_not_of(' ') != std::string::npos &&
+                               lines[lit.line].compare(lines[lit.line].find_first_not_of(' '), 2, "{\"") == 0;
+        if (table_row)
+            continue; // its numbers are the rule's lengths and bounds, below
+        const int from = std::max(0, lit.line - kBefore);
+        int to = lit.line;
+        while (to < static_cast<int>(lines.size()) - 1 && to < lit.line + kAfter &&
+               lines[to].find(';') == std::string::npos)
+            ++to;
+        for (int i = from; i <= to; ++i) {
+            const std::string& line = lines[i];
+            const std::string_view text = std::string_view(line).substr(0, line.find("//"));
+            for (const double v : numbers_in(text))
+                out.push_back(v);
+            const std::string code_part(text);
+            for (std::sregex_iterator m(code_part.begin(), code_part.end(), constant), end; m != end; ++m)
+                constant_values(m->str(), out);
+        }
+    }
+    field_rule_numbers(code, out);
+    return out;
 }
 
 } // namespace explanations

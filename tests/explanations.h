@@ -60,4 +60,25 @@ std::string apply_edits(std::string& document, const std::vector<Edit>& edits);
 // The base document's bytes (examples/zpv.xml).
 const std::string& base_document();
 
+// The program's sources (the validator's folders; the catalogue left out) and every string literal of a
+// code in them: where the program raises that code.
+struct Literal {
+    std::string code;
+    int file = 0; // index into files
+    int line = 0; // 0-based
+};
+struct Sources {
+    std::vector<std::string> files; // relative to the source tree
+    std::vector<std::vector<std::string>> lines;
+    std::vector<Literal> literals;
+};
+const Sources& sources();
+
+// The numbers in a text of C++: decimal literals that do not belong to a name (AA0131 gives none).
+std::vector<double> numbers_in(std::string_view code);
+
+// The numbers of the statement(s) that raise a code: the lines from a few before each literal of the code
+// to the end of its statement, and the values of the named constants used there.
+std::vector<double> numbers_near(const std::string& code);
+
 } // namespace explanations

@@ -13,8 +13,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <map>
+#include <set>
 #include <sstream>
 
 namespace {
@@ -154,6 +157,86 @@ TEST(Explanations, ExamplesRaiseTheirCodeAndCorrectionsDoNot) {
         const Findings fixed = run_document(corrected, e.code + "-opraveno");
         EXPECT_FALSE(fixed.has(e.code)) << where << ": the corrected variant still raises " << e.code << ": "
                                         << (fixed.has(e.code) ? fixed.rows.at(e.code).front() : "");
+    }
+}
+
+// The codes the program raises: each has its string literal in the sources, in a call of zpracuj_chybu or
+// in a row of a field rule table.
+std::set<std::string> raised_codes() {
+    std::set<std::string> out;
+    for (const Literal& l : sources().literals)
+        out.insert(l.code);
+    return out;
+}
+
+// Which helper section of the table a code's entry stands in, for the list of missing entries.
+std::string section_of(const std::string& code) {
+    if (code.rfind("EL", 0) == 0)
+        return "EL";
+    if (code.rfind("WL", 0) == 0 || code.rfind("ER", 0) == 0 || code.rfind("WR", 0) == 0)
+        return "WL, ER, WR";
+    return "ES, WS";
+}
+
+TEST(Explanations, EveryRaisedCodeHasAnEntryAndEveryOtherCodeSaysItIsNotRaised) {
+    std::map<std::string, const Entry*> by_code;
+    const Table t = read_table();
+    for (const Entry& e : t.entries)
+        by_code.emplace(e.code, &e);
+    const std::set<std::string> raised = raised_codes();
+    for (const std::string& code : raised)
+        EXPECT_NE(report::find_code(code), report::kEndRow)
+            << code << " is raised but is no code of the catalogue";
+
+    std::map<std::string, std::string> missing; // by section
+    for (int row = 0; row < report::kEndRow; ++row) {
+        const std::string code(report::kCatalogue[row].code);
+        if (!selected(code) || report::find_code(code) != row) // a code's later row is never used
+            continue;
+        const auto it = by_code.find(code);
+        if (it == by_code.end()) {
+            if (raised.count(code))
+                missing[section_of(code)] += " " + code;
+            else
+                ADD_FAILURE() << code << " is raised by no rule and has no \"nevyvolava:\" entry";
+            continue;
+        }
+        const bool says_unraised = it->second->has("nevyvolava");
+        if (raised.count(code))
+            EXPECT_FALSE(says_unraised) << code << " (docs/vysvetleni.txt:" << it->second->line
+                                        << ") says no rule raises it, but the program does";
+        else
+            EXPECT_TRUE(says_unraised) << code << " (docs/vysvetleni.txt:" << it->second->line
+                                       << ") is raised by no rule: its entry is one \"nevyvolava:\" line";
+    }
+    for (const auto& [section, codes] : missing)
+        ADD_FAILURE() << "raised codes without an entry, section " << section << ":" << codes;
+}
+
+// Every number an entry quotes under "konstanty:" is a number of the statement that raises its code (or of
+// its field rule): a threshold changed in the program makes its explanation fail.
+TEST(Explanations, QuotedConstantsAreThoseOfTheRaisingStatement) {
+    for (const Entry& e : read_table().entries) {
+        if (!selected(e.code) || !e.has("konstanty"))
+            continue;
+        const std::vector<double> near = numbers_near(e.code);
+        std::string text = e.value("konstanty");
+        std::replace(text.begin(), text.end(), ',', '.'); // a Czech decimal comma
+        std::istringstream in(text);
+        for (std::string word; in >> word;) {
+            char* end = nullptr;
+            const double v = std::strtod(word.c_str(), &end);
+            if (end == word.c_str() || *end != '\0') {
+                ADD_FAILURE() << e.code << " (docs/vysvetleni.txt:" << e.line << "): konstanty: \"" << word
+                              << "\" is no number";
+                continue;
+            }
+            const bool found = std::any_of(near.begin(), near.end(), [&](double n) {
+                return std::abs(n - v) <= 1e-9 * std::max(1.0, std::abs(v));
+            });
+            EXPECT_TRUE(found) << e.code << " (docs/vysvetleni.txt:" << e.line << "): the number " << word
+                               << " is not in the statement that raises " << e.code;
+        }
     }
 }
 
