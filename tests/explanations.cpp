@@ -1,12 +1,17 @@
 #include "tests/explanations.h"
 
 #include "checks/fields.h"
+#include "report/catalogue.h"
 #include "tests/support.h"
+#include "util/cp1250.h"
+#include "util/text.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <regex>
 #include <set>
+#include <sstream>
 
 namespace explanations {
 
@@ -390,6 +395,320 @@ std::vector<double> numbers_near(const std::string& code) {
         }
     }
     field_rule_numbers(code, out);
+    return out;
+}
+
+std::vector<FieldMeaning> read_field_meanings(std::vector<std::string>& errors) {
+    std::vector<FieldMeaning> out;
+    const std::string text =
+        testing_support::slurp(testing_support::source_dir() / "docs" / "vysvetleni-pole.txt");
+    int number = 0;
+    for (const std::string& raw : split_lines(text)) {
+        ++number;
+        const std::string_view line = trim(raw);
+        if (line.empty() || line.front() == '#')
+            continue;
+        std::vector<std::string> cols;
+        std::size_t p = 0;
+        for (;;) {
+            const std::size_t bar = line.find('|', p);
+            cols.emplace_back(trim(line.substr(p, bar == std::string_view::npos ? bar : bar - p)));
+            if (bar == std::string_view::npos)
+                break;
+            p = bar + 1;
+        }
+        cols.resize(std::max<std::size_t>(cols.size(), 5));
+        if (cols[0].empty() || cols[1].empty()) {
+            errors.push_back("docs/vysvetleni-pole.txt:" + std::to_string(number) +
+                             ": no field or no meaning");
+            continue;
+        }
+        out.push_back({cols[0], cols[1], cols[2], cols[3], cols[4]});
+    }
+    return out;
+}
+
+namespace {
+
+// Windows-1250 bytes as UTF-8, for quoting the base document's texts in an edit.
+std::string to_utf8(std::string_view bytes) {
+    static const std::vector<std::string> table = [] {
+        std::vector<std::string> t(256);
+        const auto encode = [](char32_t c) {
+            std::string u;
+            if (c < 0x800) {
+                u += static_cast<char>(0xC0 | (c >> 6));
+            } else {
+                u += static_cast<char>(0xE0 | (c >> 12));
+                u += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            }
+            u += static_cast<char>(0x80 | (c & 0x3F));
+            return u;
+        };
+        for (char32_t c = 0x80; c < 0x2200; ++c) {
+            const std::string u = encode(c);
+            char out[4];
+            if (util::utf8_to_cp1250(u, out, sizeof out) == 1 && out[0] != '?')
+                t[static_cast<unsigned char>(out[0])] = u;
+        }
+        return t;
+    }();
+    std::string out;
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        out += b < 0x80 || table[b].empty() ? std::string(1, c) : table[b];
+    }
+    return out;
+}
+
+// A number as the clerk writes it: no exponent, no trailing zeros, a decimal comma.
+std::string czech(double v) {
+    std::string s(std::string_view(util::fmt("%.6f", v)));
+    while (s.back() == '0')
+        s.pop_back();
+    if (s.back() == '.')
+        s.pop_back();
+    std::replace(s.begin(), s.end(), '.', ',');
+    return s;
+}
+std::string plain(double v) {
+    std::string s = czech(v);
+    std::replace(s.begin(), s.end(), ',', '.');
+    return s;
+}
+
+std::string quoted_for_edit(std::string_view text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        if (c == '"' || c == '\\')
+            out += '\\';
+        out += c;
+    }
+    return out + "\"";
+}
+
+// What the example does to the field.
+struct BadValue {
+    std::string value;
+    std::string why;
+};
+
+BadValue choose_bad_value(const checks::FieldRule& f, const std::string& base_value,
+                          const std::string& given) {
+    const auto fits = [&](const std::string& v) {
+        return static_cast<int>(v.size()) >= f.lg_from && static_cast<int>(v.size()) <= f.lg_to;
+    };
+    const bool real_bounds = f.val_from > 0 && f.val_from < checks::kTextBase;
+    if (!given.empty()) {
+        const int n = static_cast<int>(given.size()); // the values given are ASCII
+        if (n < f.lg_from)
+            return {given, "kratší, než pole dovoluje"};
+        if (n > f.lg_to)
+            return {given, "delší, než pole dovoluje"};
+        return {given, "mimo povolený rozsah"};
+    }
+    if (real_bounds) {
+        const double hi = checks::TValDbl[f.val_to], lo = checks::TValDbl[f.val_from];
+        std::string above =
+            f.typ == 'R' ? plain(std::floor(hi) + (hi == std::floor(hi) ? 0.5 : 1.0)) : plain(hi + 1);
+        if (fits(above))
+            return {above, "nad horní mezí " + czech(hi)};
+        const std::string below = f.typ == 'R' ? plain(lo - 0.5) : plain(lo - 1);
+        if (fits(below))
+            return {below, "pod dolní mezí " + czech(lo)};
+    }
+    std::string longer = base_value;
+    const char filler = f.typ == 'S' && base_value.empty() ? 'X' : '1';
+    while (static_cast<int>(longer.size()) <= f.lg_to)
+        longer += filler;
+    return {longer, "o znak delší, než pole dovoluje"};
+}
+
+// A text bound as the clerk reads it.
+std::string text_bound(std::string_view bound) {
+    if (bound == " ")
+        return "„ “ (mezera)";
+    if (bound.find_first_not_of('\xFD') == std::string_view::npos)
+        return "„" + to_utf8(bound) + "“ (nejvyšší písmeno kódové stránky: běžný text se vejde)";
+    return "„" + to_utf8(bound) + "“";
+}
+
+std::string length_text(const checks::FieldRule& f) {
+    if (f.lg_from == f.lg_to)
+        return "přesně " + std::to_string(f.lg_from) + " znaků";
+    return std::to_string(f.lg_from) + " až " + std::to_string(f.lg_to) + " znaků";
+}
+
+std::string expected_for_length(const checks::FieldRule& f) {
+    if (f.lg_from == f.lg_to)
+        return "„délka " + std::to_string(f.lg_from) + "“";
+    return "„délka " + std::to_string(f.lg_from) + " - " + std::to_string(f.lg_to) + "“";
+}
+
+// Continuation lines of a long value: the table keeps its lines under about 110 characters.
+std::string wrap(const std::string& key, const std::string& text) {
+    std::string out = key + ": ";
+    std::size_t col = out.size();
+    std::istringstream words(text);
+    bool first = true;
+    for (std::string w; words >> w;) {
+        // A character of UTF-8 is counted once: its continuation bytes do not move the column.
+        std::size_t width = 0;
+        for (const char c : w)
+            width += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+        if (!first && col + 1 + width > 108) {
+            out += "\n ";
+            col = 1;
+        } else if (!first) {
+            out += ' ';
+            ++col;
+        }
+        out += w;
+        col += width;
+        first = false;
+    }
+    return out + "\n";
+}
+
+} // namespace
+
+std::string field_entries(const std::vector<FieldMeaning>& meanings, std::vector<std::string>& errors) {
+    struct Kind {
+        const checks::FieldRule* table;
+        int rows;
+        const char* block;  // where the field stands
+        const char* record; // which record of the base the example changes
+    };
+    const Kind kinds[] = {
+        {checks::Ptab, checks::pre::kEnd, "hlavička souboru", "v hlavičce"},
+        {checks::Ttab, checks::tel::kEnd, "zaměstnavatel", "u prvního zaměstnavatele"},
+        {checks::Ntab, checks::nec::kEnd, "zaměstnanec", "u prvního zaměstnance"},
+    };
+    std::string out;
+    for (const Kind& kind : kinds) {
+        for (int r = 0; r < kind.rows; ++r) {
+            const checks::FieldRule& f = kind.table[r];
+            const std::string code(f.err);
+            if (code.substr(1, 1) != "S") // the L and R codes of a field are explained by hand
+                continue;
+            const std::string elem(f.elem);
+            const auto m = std::find_if(meanings.begin(), meanings.end(),
+                                        [&](const FieldMeaning& x) { return x.elem == elem; });
+            if (m == meanings.end()) {
+                errors.push_back("docs/vysvetleni-pole.txt: no line of the field " + elem);
+                continue;
+            }
+            const std::string name = elem + " – " + m->meaning;
+
+            // The field in the base document, and the example's value.
+            const std::string open = "<" + elem + ">";
+            const std::size_t at = base_document().find(open);
+            if (at == std::string::npos) {
+                errors.push_back("examples/zpv.xml has no field " + elem);
+                continue;
+            }
+            const std::size_t from = at + open.size();
+            const std::string base_value =
+                to_utf8(base_document().substr(from, base_document().find('<', from) - from));
+            const BadValue bad = choose_bad_value(f, base_value, m->bad_value);
+
+            const bool real_bounds = f.val_from > 0 && f.val_from < checks::kTextBase;
+            const bool text_bounds = f.val_from >= checks::kTextBase;
+            const bool parsed = kind.table != checks::Ptab && !text_bounds;
+            std::string type = "text";
+            if (f.typ == 'N' && parsed)
+                type = "celé číslo (číslice, smí mít znaménko)";
+            if (f.typ == 'R')
+                type = "desetinné číslo (číslice a nejvýš jedna desetinná tečka, smí mít znaménko; čárka ani "
+                       "mezera nejsou dovoleny)";
+            if (f.typ == 'N' && !parsed)
+                type = "číslice (jako číslo se nečte, kontroluje se jen délka)";
+            std::string bounds;
+            if (real_bounds)
+                bounds = "hodnota " + czech(checks::TValDbl[f.val_from]) + " až " +
+                         czech(checks::TValDbl[f.val_to]) + " včetně";
+            if (text_bounds)
+                bounds = "text se řadí (po bajtech ve Windows-1250) mezi " +
+                         text_bound(checks::TValChar[f.val_from - checks::kTextBase]) + " a " +
+                         text_bound(checks::TValChar[f.val_to - checks::kTextBase]) + " včetně";
+
+            const int row = report::find_code(code);
+            const std::string cat_expected(report::kCatalogue[row].expected);
+
+            std::string checks_text = "Kontroluje se pole " + name + " (" + kind.block +
+                                      ") samo o sobě: délka" + (parsed ? ", zda je text číslem" : "") +
+                                      (real_bounds || text_bounds ? " a rozsah hodnot." : ".");
+            if (parsed)
+                checks_text +=
+                    " Nejdřív se text čte jako číslo, potom se kontroluje délka a nakonec rozsah. Text, "
+                    "který není číslem, nebo chybná délka kontrolu pole ukončí; hodnota mimo rozsah ne.";
+            else if (real_bounds || text_bounds)
+                checks_text +=
+                    " Nejdřív se kontroluje délka, potom rozsah; chybná délka kontrolu pole ukončí.";
+            if (!m->note.empty())
+                checks_text += " " + m->note;
+
+            std::string limits = "Délka " + length_text(f) + "; " + type;
+            if (!bounds.empty())
+                limits += "; " + bounds;
+            limits += ".";
+
+            std::string constants = std::to_string(f.lg_from) + " " + std::to_string(f.lg_to);
+            if (real_bounds)
+                constants +=
+                    " " + plain(checks::TValDbl[f.val_from]) + " " + plain(checks::TValDbl[f.val_to]);
+
+            std::string where = "Na řádku pole";
+            if (kind.table == checks::Ttab)
+                where += ", ve sloupci zaměstnavatele";
+            if (kind.table == checks::Ntab)
+                where += ", ve sloupcích zaměstnavatele a zaměstnance";
+            where += "; Prvek " + elem + ", Hodnota text pole. Očekáváno: při chybné délce " +
+                     expected_for_length(f);
+            if (parsed || real_bounds || text_bounds)
+                where += std::string(parsed ? ", u textu, který není číslem, a" : ",") +
+                         " při hodnotě mimo rozsah " +
+                         (cat_expected.empty() ? std::string("prázdné") : "„" + cat_expected + "“");
+            where += ".";
+            if (kind.table == checks::Ntab)
+                where +=
+                    " Pole dostane značku chyby a pravidla zaměstnance, která je čtou, se pro tento záznam "
+                    "vynechají.";
+            else if (kind.table == checks::Ttab)
+                where += " Pole dostane značku chyby a pravidla zaměstnavatele, která je čtou, se vynechají.";
+            if (!m->related.empty()) {
+                std::string codes = m->related;
+                for (std::size_t i = codes.find(' '); i != std::string::npos; i = codes.find(' ', i + 2))
+                    codes.replace(i, 1, ", ");
+                where += " Další kontroly a pravidla, která pole čtou: " + codes + ".";
+            }
+
+            const std::string cause =
+                f.typ == 'S'
+                    ? "Překlep, text delší nebo kratší, než pole dovoluje, nebo znak mimo povolený rozsah "
+                      "(malá písmena místo velkých, znak před číslicemi)."
+                    : "Hodnota s mezerou, jednotkou nebo desetinnou čárkou, přetečení pole v mzdovém "
+                      "programu, záporná hodnota tam, kde smí být jen kladná.";
+            std::string fix = "Opravte v mzdových datech hodnotu pole " + elem + ": délka " + length_text(f);
+            if (!bounds.empty())
+                fix += ", " + bounds;
+            fix += ".";
+
+            out += "== " + code + "\n";
+            out += wrap("nazev", name + ": chybná hodnota nebo délka");
+            out += wrap("kontroluje", checks_text);
+            out += wrap("meze", limits);
+            out += "konstanty: " + constants + "\n";
+            out += wrap("hlaseni", where);
+            out += wrap("pricina", cause);
+            out += wrap("naprava", fix);
+            out += wrap("priklad", "Pole " + elem + " " + kind.record + " dostane hodnotu „" + bad.value +
+                                       "“ (" + bad.why + "); oprava je hodnota základu" +
+                                       (base_value.empty() ? ", prázdné pole." : " „" + base_value + "“."));
+            out += "chyba: " + quoted_for_edit(open + base_value + "<") + " -> " +
+                   quoted_for_edit(open + bad.value + "<") + "\n\n";
+        }
+    }
     return out;
 }
 

@@ -81,4 +81,22 @@ std::vector<double> numbers_in(std::string_view code);
 // to the end of its statement, and the values of the named constants used there.
 std::vector<double> numbers_near(const std::string& code);
 
+// The meaning of each field (docs/vysvetleni-pole.txt), for the generated entries of the single-field codes.
+struct FieldMeaning {
+    std::string elem;
+    std::string meaning;
+    std::string related;   // codes of the field's further checks, separated by blanks
+    std::string bad_value; // the example's value, when the generator's own choice would read badly
+    std::string note;      // one more sentence of the explanation
+};
+std::vector<FieldMeaning> read_field_meanings(std::vector<std::string>& errors);
+
+// The entries of the codes that the per-field check raises for one field (the ES and WS codes of the
+// field rule tables), made from the tables and the meanings: the text between the two marker lines below
+// in docs/vysvetleni.txt.
+std::string field_entries(const std::vector<FieldMeaning>& meanings, std::vector<std::string>& errors);
+inline constexpr std::string_view kGeneratedStart =
+    "# ---- Generované záznamy: z tabulek polí programu a docs/vysvetleni-pole.txt (VALIX_KODY_ZAPIS=1) ----";
+inline constexpr std::string_view kGeneratedEnd = "# ---- Konec generovaných záznamů ----";
+
 } // namespace explanations

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -236,6 +237,73 @@ TEST(Explanations, QuotedConstantsAreThoseOfTheRaisingStatement) {
             });
             EXPECT_TRUE(found) << e.code << " (docs/vysvetleni.txt:" << e.line << "): the number " << word
                                << " is not in the statement that raises " << e.code;
+        }
+    }
+}
+
+// The name of the function whose body holds a line: the nearest line above that starts a definition.
+std::string enclosing_function(const std::vector<std::string>& lines, int line) {
+    for (int i = line; i >= 0; --i) {
+        const std::string& l = lines[i];
+        if (l.empty() || l[0] == ' ' || l[0] == '/' || l[0] == '}' || l[0] == '#')
+            continue;
+        const std::size_t paren = l.find('(');
+        if (paren == std::string::npos)
+            continue;
+        std::size_t b = paren;
+        while (b > 0 && (std::isalnum(static_cast<unsigned char>(l[b - 1])) || l[b - 1] == '_'))
+            --b;
+        return l.substr(b, paren - b);
+    }
+    return {};
+}
+
+// The entries of the single-field codes are made from the field rule tables and the fields' meanings; the
+// table holds them as made. VALIX_KODY_ZAPIS=1 writes them into the table instead of comparing.
+TEST(Explanations, FieldEntriesAreThoseTheFieldRulesGive) {
+    std::vector<std::string> errors;
+    const std::vector<FieldMeaning> meanings = read_field_meanings(errors);
+    const std::string made = field_entries(meanings, errors);
+    for (const std::string& err : errors)
+        ADD_FAILURE() << err;
+
+    const fs::path path = testing_support::source_dir() / "docs" / "vysvetleni.txt";
+    std::string table = testing_support::slurp(path);
+    const std::size_t start = table.find(kGeneratedStart);
+    const std::size_t end = table.find(kGeneratedEnd);
+    ASSERT_TRUE(start != std::string::npos && end != std::string::npos && start < end)
+        << "docs/vysvetleni.txt lacks the marker lines of the generated entries";
+    const std::size_t body = table.find('\n', start) + 1;
+    if (std::getenv("VALIX_KODY_ZAPIS") != nullptr) {
+        table.replace(body, end - body, "\n" + made);
+        testing_support::spit(path, table);
+        return;
+    }
+    EXPECT_EQ(table.substr(body, end - body), "\n" + made)
+        << "the generated entries differ from the field rule tables or docs/vysvetleni-pole.txt; "
+           "VALIX_KODY_ZAPIS=1 build/valix_tests --gtest_filter=Explanations.Field* writes them anew";
+
+    // Every field's further codes are codes that some statement about that field raises.
+    for (const FieldMeaning& m : meanings) {
+        std::istringstream in(m.related);
+        for (std::string code; in >> code;) {
+            bool names_field = false;
+            for (const Literal& l : sources().literals) {
+                if (l.code != code)
+                    continue;
+                const auto& lines = sources().lines[l.file];
+                for (int i = std::max(0, l.line - 8); i <= std::min<int>(l.line + 3, lines.size() - 1); ++i)
+                    names_field = names_field || lines[i].find(m.elem) != std::string::npos;
+                // A lookup that is handed the field's name: its callers name the field.
+                const std::string callee = enclosing_function(lines, l.line);
+                for (const auto& file : sources().lines)
+                    for (const std::string& line : file)
+                        names_field =
+                            names_field || (!callee.empty() && line.find(callee + "(") != std::string::npos &&
+                                            line.find(m.elem) != std::string::npos);
+            }
+            EXPECT_TRUE(names_field) << "docs/vysvetleni-pole.txt: " << m.elem << " names " << code
+                                     << ", but no statement that raises " << code << " reads " << m.elem;
         }
     }
 }
