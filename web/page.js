@@ -7,6 +7,11 @@
   var chosen = []; // File objects in the order they are read
   var worker = null;
   var links = []; // Blob URLs of the last result, released when the next run starts
+  // The findings explorer, and the findings of the result shown last (a run or an opened report), kept in
+  // memory only, for the comparison with the next one.
+  var explorer = new Explorer($('explorer-place'), { explanations: VALIX_EXPLANATIONS });
+  var lastStore = null;
+  var lastSource = null;
 
   // The program is WebAssembly with 128-bit SIMD (Chrome and Edge 91, Firefox 89, Safari 16.4 and later).
   // A browser without it could not even compile the program: it is told at once, before a file is
@@ -172,9 +177,20 @@
     delete document.body.dataset.ready;
     showFiles();
     var started = performance.now();
+    var files = chosen.slice();
+    var store = new FindingStore();
+    var fileStarts = null;
     worker.onmessage = function (e) {
       var m = e.data;
       if (m.type === 'ready') return; // the warm-up of a worker started ahead
+      if (m.type === 'findings') {
+        store.addBatch(m.batch);
+        return;
+      }
+      if (m.type === 'files') {
+        fileStarts = m.starts;
+        return;
+      }
       if (m.type === 'progress') {
         $('bar').value = m.total > 0 ? m.done / m.total : 0;
         $('progress-text').textContent = 'Přečteno ' + size(m.done) + ' z ' + size(m.total) +
@@ -185,6 +201,11 @@
       worker = null;
       m.seconds = (performance.now() - started) / 1000;
       finished(m, report, echo);
+      if (m.type === 'done' && m.status === 0) {
+        store.finish(fileStarts || [1]);
+        explore(store, files, (files.length > 1 ? 'Soubory ' : 'Soubor ') +
+            files.map(function (f) { return f.name; }).join(', ') + ', kontrola ' + new Date().toLocaleString('cs-CZ'));
+      }
       showFiles();
       prepareWorker();
     };
@@ -201,11 +222,46 @@
                          firstPrefetched: usedStandby && chosen[0] === prefetched });
   });
 
+  // Shows a result in the explorer, compared with the one shown before, and then indexes the lines of its
+  // input files in the background for the source lines of a finding.
+  function explore(store, files, origin) {
+    if (lastSource) lastSource.stop();
+    var source = files.length ? new SourceFiles(files) : null;
+    explorer.show(store, { source: source, previous: lastStore, origin: origin });
+    if (source) source.start();
+    lastStore = store;
+    lastSource = source;
+  }
+
+  // A report saved by the console program (CSV or XML), with its input file if the user gives it.
+  function openReportReady() { $('open-report-show').disabled = $('open-report').files.length === 0; }
+  $('open-report').addEventListener('change', openReportReady);
+  $('open-report-show').addEventListener('click', function () {
+    var file = $('open-report').files[0];
+    var input = $('open-source').files[0];
+    var error = $('open-report-error');
+    error.hidden = true;
+    file.arrayBuffer().then(function (buffer) {
+      var bytes = new Uint8Array(buffer);
+      var head = new TextDecoder('latin1').decode(bytes.subarray(0, 200));
+      var xml = /^\s*<\?xml/.test(head) || /<ZPV_chyby/.test(head);
+      if (!xml && !/^Radek;Chyba;/.test(head)) throw new Error('soubor není protokol CSV ani XML programu VALIX');
+      var store = xml ? parseXmlReport(bytes) : parseCsvReport(bytes);
+      explore(store, input ? [input] : [], 'Uložený protokol ' + file.name + (input ? ', vstupní soubor ' + input.name : ''));
+      $('explorer').scrollIntoView();
+    }).catch(function (e) {
+      error.textContent = 'Protokol ' + file.name + ' nelze otevřít: ' + (e && e.message || e);
+      error.hidden = false;
+    });
+  });
+
   function finished(m, report, echo) {
     $('running').hidden = true;
     $('result').hidden = false;
+    explorer.close();
     var shown = $('shown');
     shown.textContent = '';
+    $('report-shown').hidden = true;
     $('saves').textContent = '';
     var out = $('console');
     out.hidden = true;
@@ -257,6 +313,7 @@
   // page; the other formats as text. A very large report is only saved.
   function show(blob, name) {
     var shown = $('shown');
+    $('report-shown').hidden = false;
     if (blob.size > 32 * 1048576) {
       shown.textContent = 'Protokol je příliš velký pro zobrazení (' + size(blob.size) + '); uložte jej.';
       return;

@@ -1,0 +1,349 @@
+// The findings explorer of the browser edition, in headless Chromium or Firefox, driven as a user drives
+// it: documents are checked in the page (CSV report), and the explorer must agree with the report that the
+// native program writes for the same document:
+//   - the count per code in the explorer is the number of the report's rows of that code, and the E and W
+//     counts are the report's totals;
+//   - the export of the view with no filter is the report's header and finding rows, byte for byte, and the
+//     export with a code filter is the header and that code's rows;
+//   - the source lines of a finding show that finding's line of its own file (also for a list of files);
+//   - after a corrected document, the comparison counts the corrected findings as fixed, the rest as still there;
+//   - the native program's CSV and XML reports, opened in the page, list the same findings as the run.
+// With --big it checks instead a generated document with a million findings and prints the figures of
+// speed and memory (tools/bench_explorer.sh runs it).
+//
+//   node tests/web/explorer_test.js --browser chromium|firefox --page build-web/web/index.html \
+//        --valix build/valix --source . --npm build-web/npm --out build-web/explorer-chromium [--big 1]
+//
+// Exit status 77 (skipped) when the browser, puppeteer-core or the native program is missing.
+'use strict';
+const fs = require('fs');
+const path = require('path');
+const { spawnSync } = require('child_process');
+
+const opt = {};
+for (let i = 2; i + 1 < process.argv.length; i += 2) opt[process.argv[i].replace(/^--/, '')] = process.argv[i + 1];
+const EPOCH = '1246370709';
+const browserName = opt.browser || 'chromium';
+
+function skip(why) {
+  console.log(`${process.env.VALIX_WEB_REQUIRED ? 'FAIL' : 'skipped'}: ${why}`);
+  process.exit(process.env.VALIX_WEB_REQUIRED ? 1 : 77);
+}
+const executable = browserName === 'firefox'
+  ? ['/usr/bin/firefox-esr', '/usr/bin/firefox'].find((p) => fs.existsSync(p))
+  : ['/usr/bin/chromium', '/usr/bin/chromium-browser', '/usr/bin/google-chrome'].find((p) => fs.existsSync(p));
+if (!executable) skip(`no ${browserName} (Debian: ${browserName === 'firefox' ? 'firefox-esr' : 'chromium'})`);
+if (!fs.existsSync(opt.valix)) skip(`no native program at ${opt.valix}`);
+if (!fs.existsSync(opt.page)) skip(`no page at ${opt.page}`);
+let puppeteer;
+try {
+  puppeteer = require(require.resolve('puppeteer-core', { paths: [path.join(opt.npm, 'node_modules'), opt.npm] }));
+} catch (e) {
+  skip(`no puppeteer-core (npm install --prefix ${opt.npm} puppeteer-core)`);
+}
+
+const out = path.resolve(opt.out);
+fs.rmSync(out, { recursive: true, force: true });
+fs.mkdirSync(out, { recursive: true });
+
+let failures = 0;
+function check(ok, what) {
+  if (!ok) {
+    failures++;
+    console.log(`FAIL [${browserName}] ${what}`);
+  }
+  return ok;
+}
+
+// The native program on files copied into a folder of its own; returns the report's bytes.
+let nativeRuns = 0;
+function native(files, report, extra = []) {
+  const dir = path.join(out, `native-${++nativeRuns}`);
+  fs.mkdirSync(dir);
+  for (const f of files) fs.copyFileSync(f, path.join(dir, path.basename(f)));
+  let first = path.basename(files[0]);
+  if (files.length > 1) {
+    fs.writeFileSync(path.join(dir, 'seznam.txt'), files.map((f) => path.basename(f)).join('\r\n') + '\r\n');
+    first = '@seznam.txt';
+  }
+  const r = spawnSync(path.resolve(opt.valix), [first, report, ...extra], {
+    cwd: dir, env: { ...process.env, SOURCE_DATE_EPOCH: EPOCH, TZ: 'UTC' }, maxBuffer: 1 << 30,
+  });
+  if (r.status !== 0) throw new Error(`the native program ended with ${r.status} on ${files}`);
+  return { bytes: fs.readFileSync(path.join(dir, report)), path: path.join(dir, report) };
+}
+
+// The CSV report split: its header and finding rows (the bytes an export of everything must equal), the
+// rows by code, and the totals.
+function csvReport(bytes) {
+  const end = bytes.indexOf('\r\n\r\n');
+  const body = bytes.subarray(0, end + 2);
+  const lines = body.toString('latin1').split('\r\n').slice(0, -1);
+  const header = lines[0];
+  const rows = lines.slice(1);
+  const byCode = new Map();
+  for (const r of rows) {
+    const code = r.replace(/^("(?:[^"]|"")*"|[^;]*);/, '').split(';')[0];
+    if (!byCode.has(code)) byCode.set(code, []);
+    byCode.get(code).push(r);
+  }
+  const text = bytes.toString('latin1');
+  return {
+    body, header, rows, byCode,
+    e: Number(/Celkem chyb vahy E:;\s*(\d+)/.exec(text)[1]),
+    w: Number(/Celkem chyb vahy W:;\s*(\d+)/.exec(text)[1]),
+  };
+}
+// One part of the test: an exception fails it and the test goes on with the next part.
+async function step(label, fn) {
+  try {
+    await fn();
+  } catch (e) {
+    check(false, `${label}: ${e.stack || e}`);
+  }
+}
+const latin1 = (rows) => Buffer.from(rows.map((r) => r + '\r\n').join(''), 'latin1');
+
+async function launch() {
+  if (browserName === 'firefox') {
+    return puppeteer.launch({
+      browser: 'firefox', executablePath: executable, headless: true,
+      extraPrefsFirefox: { 'dom.workers.serialized-sab-access': true },
+    });
+  }
+  return puppeteer.launch({ executablePath: executable, headless: true, args: ['--no-sandbox', '--disable-gpu', '--no-first-run'] });
+}
+
+(async () => {
+  const browser = await launch();
+  try {
+    const page = await browser.newPage();
+    page.setDefaultTimeout(300000);
+    await page.setViewport({ width: 1200, height: 1000 });
+    page.on('pageerror', (e) => check(false, `script error in the page: ${e.message}`));
+    // The export is saved through a link the page clicks: its bytes are caught here, in any browser,
+    // without the browser's downloads.
+    await page.evaluateOnNewDocument(() => {
+      window.valixExports = [];
+      // The page's Content-Security-Policy allows no fetch, not even of a blob: URL; the Blob is kept instead.
+      const blobs = new Map();
+      const create = URL.createObjectURL;
+      URL.createObjectURL = function (blob) {
+        const url = create.call(URL, blob);
+        blobs.set(url, blob);
+        return url;
+      };
+      const click = HTMLAnchorElement.prototype.click;
+      HTMLAnchorElement.prototype.click = function () {
+        if (this.download === 'zpve-vyber.csv' && blobs.has(this.href)) {
+          window.valixExports.push(blobs.get(this.href).arrayBuffer().then((b) => Array.from(new Uint8Array(b))));
+          return;
+        }
+        return click.call(this);
+      };
+    });
+    await page.goto(`file://${path.resolve(opt.page)}?epoch=${EPOCH}`);
+
+    async function run(files) {
+      while (await page.$('#files li')) await page.click('#files li button[title="odebrat"]');
+      await (await page.$('#choose')).uploadFile(...files);
+      await page.select('#format', 'csv');
+      await page.evaluate(() => { delete document.body.dataset.status; });
+      await page.click('#run');
+      await page.waitForFunction(() => document.body.dataset.status !== undefined, { polling: 100 });
+      const status = await page.evaluate(() => document.body.dataset.status);
+      if (!check(status === '0', `run of ${files.map((f) => path.basename(f))}: status ${status}`)) return false;
+      await page.waitForSelector('#explorer');
+      return true;
+    }
+    async function exportView() {
+      return page.evaluate(async () => {
+        window.valixExports = [];
+        document.getElementById('export-view').click();
+        return (await Promise.all(window.valixExports))[0] || null;
+      }).then((a) => (a ? Buffer.from(a) : null));
+    }
+    async function setFilter(selector, value) {
+      await page.evaluate((s, v) => {
+        const input = document.querySelector(s);
+        input.value = v;
+        input.dispatchEvent(new Event('change', { bubbles: true }));
+      }, selector, value);
+    }
+    async function codeCounts() {
+      return page.$$eval('#explorer .ex-codes tbody tr', (trs) => trs.map((tr) => ({
+        code: tr.dataset.code, weight: tr.children[0].textContent,
+        count: Number(tr.children[3].textContent.replace(/\s/g, '')),
+      })));
+    }
+
+    // Everything the explorer shows of one result against the native CSV report of the same input.
+    async function agree(label, report) {
+      const counts = await codeCounts();
+      const byCode = new Map(counts.map((c) => [c.code, c.count]));
+      check(counts.length === report.byCode.size && [...report.byCode].every(([code, rows]) => byCode.get(code) === rows.length),
+            `${label}: counts per code ${JSON.stringify(counts.map((c) => c.code + ' ' + c.count))} are the report's`);
+      const sum = (w) => counts.filter((c) => c.weight === w).reduce((s, c) => s + c.count, 0);
+      check(sum('E') === report.e && sum('W') === report.w, `${label}: E ${sum('E')} W ${sum('W')}, the report's ${report.e} ${report.w}`);
+      const shown = await page.$eval('#explorer-count', (e) => e.textContent);
+      check(shown.replace(/\s/g, '') === `zobrazeno${report.rows.length}z${report.rows.length}`, `${label}: "${shown}"`);
+      const all = await exportView();
+      check(all && all.equals(report.body), `${label}: the export with no filter is the report's header and rows`);
+      // The code of most rows, and one with a single row, each as a filter.
+      const codes = [...report.byCode].sort((a, b) => b[1].length - a[1].length).map((c) => c[0]);
+      for (const code of new Set([codes[0], codes[codes.length - 1]])) {
+        await setFilter('#filter-code', code);
+        const some = await exportView();
+        check(some && some.equals(latin1([report.header, ...report.byCode.get(code)])),
+              `${label}: the export with the code filter ${code} is the report's rows of that code`);
+        const lines = await page.$$eval('#explorer .ex-viewport .ex-row:not([hidden])', (rows) => rows.map((r) => r.dataset.line));
+        const want = report.byCode.get(code).map((r) => r.split(';')[0].replace(/^"|"$/g, ''));
+        check(lines.length > 0 && lines.every((l) => want.includes(l)), `${label}: the rows listed for ${code} carry their lines (${lines})`);
+      }
+      await setFilter('#filter-code', '');
+    }
+
+    // The source lines of the first listed finding whose line is a plain number: that line of that file.
+    async function context(label, fileLines) {
+      const rows = await page.$$('#explorer .ex-viewport .ex-row:not([hidden])');
+      let row = null;
+      for (const r of rows) if (!row && /^\d+$/.test(await r.evaluate((e) => e.dataset.line))) row = r;
+      if (!check(row !== null, `${label}: a listed finding with a line`)) return {};
+      const at = Date.now();
+      await page.evaluate(() => { delete document.getElementById('source').dataset.line; });
+      await row.click();
+      await page.waitForFunction(() => document.getElementById('source').dataset.line !== undefined);
+      const got = await page.evaluate(() => {
+        const box = document.getElementById('source');
+        const mark = box.querySelector('.mark');
+        return { file: Number(box.dataset.file), line: Number(box.dataset.line), mark: mark && mark.textContent, title: box.querySelector('h4').textContent };
+      });
+      const ms = Date.now() - at;
+      const want = fileLines(got.file, got.line);
+      check(got.mark !== null && got.mark.replace(/\n$/, '').replace(/^\s*\d+  /, '') === want,
+            `${label}: the source lines mark line ${got.line} of file ${got.file} ("${got.mark}", the file's "${want}")`);
+      return { ms, ...got };
+    }
+    const linesOf = (file) => {
+      const text = new TextDecoder('windows-1250').decode(fs.readFileSync(file));
+      return text.split('\n').map((l) => l.replace(/\r$/, ''));
+    };
+
+    if (opt.big) {
+      await big(page, run, setFilter, context, linesOf);
+      return;
+    }
+
+    const examples = path.join(opt.source, 'examples');
+    const data = path.join(opt.source, 'tests', 'data');
+    const documents = [
+      path.join(examples, 'zpv-chyby.xml'),
+      path.join(examples, 'zpv.xml'),
+      path.join(data, 'structure', 'syntax', 'case.xml'),
+      path.join(data, 'fields', 'employee-values', 'case.xml'),
+      path.join(data, 'totals', 'person-records', 'case.xml'),
+    ];
+    for (const doc of documents) await step(path.relative(opt.source, doc), async () => {
+      const label = path.relative(opt.source, doc);
+      const report = csvReport(native([doc], 'zpve.csv').bytes);
+      if (!(await run([doc]))) return;
+      await agree(label, report);
+      if (report.rows.length) {
+        const lines = linesOf(doc);
+        const c = await context(label, (f, n) => lines[n - 1]);
+        check(c.file === 0, `${label}: the source lines are of the one file`);
+      }
+    });
+
+    // Two files as a list: a finding of the second file shows that file's own line.
+    await step('list', async () => {
+      const a = path.join(examples, 'zpv.xml');
+      const b = path.join(examples, 'zpv-chyby.xml');
+      const report = csvReport(native([a, b], 'zpve.csv').bytes);
+      if (await run([a, b])) {
+        await agree('list of zpv.xml and zpv-chyby.xml', report);
+        await setFilter('#filter-code', 'EL050');
+        const c = await context('list: a finding of the second file', (f, n) => linesOf([a, b][f])[n - 1]);
+        check(c.file === 1 && c.title.includes('zpv-chyby.xml') && c.line === 21,
+              `list: the finding is shown in the second file at its own line 21 (${c.file}, ${c.line}, ${c.title})`);
+        await setFilter('#filter-code', '');
+      }
+    });
+
+    // The comparison: zpv-chyby.xml, then the same with the e-mail address and the date corrected.
+    await step('comparison', async () => {
+      const faulty = path.join(examples, 'zpv-chyby.xml');
+      const fixedDoc = path.join(out, 'zpv-opraveno.xml');
+      const text = fs.readFileSync(faulty, 'latin1');
+      fs.writeFileSync(fixedDoc, text.replace('<mail>mzdy.kr-vysocina.cz</mail>', '<mail>mzdy@kr-vysocina.cz</mail>')
+        .replace('<AA0110>20090631</AA0110>', '<AA0110>20090630</AA0110>'), 'latin1');
+      const before = csvReport(native([faulty], 'zpve.csv').bytes);
+      const after = csvReport(native([fixedDoc], 'zpve.csv').bytes);
+      await run([faulty]);
+      if (await run([fixedDoc])) {
+        await agree('corrected document', after);
+        const rows = await page.$$eval('#explorer .ex-compare-table tbody tr', (trs) => trs.map((tr) =>
+          [tr.dataset.code, ...[...tr.children].slice(1).map((td) => Number(td.textContent.replace(/\s/g, '')))]));
+        const by = new Map(rows.map((r) => [r[0], r.slice(1)]));
+        check(JSON.stringify(by.get('ESEMA')) === '[1,0,0]' && JSON.stringify(by.get('EL050')) === '[1,0,0]',
+              `comparison: the corrected e-mail and date are fixed (${JSON.stringify(rows)})`);
+        check([...after.byCode].every(([code, r]) => by.has(code) && by.get(code)[1] === r.length && by.get(code)[2] === 0),
+              `comparison: every other finding is still there, none is new (${JSON.stringify(rows)})`);
+        check(before.rows.length - after.rows.length === 2, 'comparison: the corrected document has two findings less');
+        await page.click('#explorer .ex-only-new');
+        check(await page.$eval('#explorer-count', (e) => e.textContent.replace(/\s/g, '')) === `zobrazeno0z${after.rows.length}`,
+              'comparison: "new only" lists none');
+        await page.click('#explorer .ex-only-new');
+      }
+    });
+
+    // The native program's reports of zpv-chyby.xml opened in the page, with the input file: the same
+    // list as the run, in the order of the report.
+    await step('saved reports', async () => {
+      const doc = path.join(examples, 'zpv-chyby.xml');
+      const csv = native([doc], 'zpve.csv');
+      const xml = native([doc], 'zpve.xml');
+      const report = csvReport(csv.bytes);
+      for (const saved of [csv, xml]) {
+        const label = `saved ${path.basename(saved.path)}`;
+        await (await page.$('#open-report')).uploadFile(saved.path);
+        await (await page.$('#open-source')).uploadFile(doc);
+        await page.evaluate(() => { const e = document.getElementById('explorer'); if (e) e.id = 'explorer-old'; });
+        await page.click('#open-report-show');
+        await page.waitForSelector('#explorer');
+        await agree(label, report);
+        const lines = linesOf(doc);
+        await context(label, (f, n) => lines[n - 1]);
+      }
+    });
+
+    // Screenshots for the documentation: the summary with the patterns of a code, and a finding with its lines.
+    if (browserName === 'chromium') await step('screenshots', async () => {
+      const doc = path.join(examples, 'zpv-chyby.xml');
+      await run([doc]);
+      await page.click('#explorer .ex-codes tbody tr[data-code="ES304"]');
+      const summary = await page.$('#explorer');
+      await page.evaluate(() => document.getElementById('explorer').scrollIntoView());
+      const box = await summary.boundingBox();
+      await page.screenshot({ path: path.join(out, 'explorer-summary.png'), clip: { x: box.x, y: box.y, width: box.width, height: 560 } });
+      await setFilter('#filter-code', 'EL069');
+      await page.click('#explorer .ex-viewport .ex-row');
+      await page.waitForFunction(() => document.getElementById('source').dataset.line !== undefined);
+      const list = await (await page.$('#explorer h3:nth-of-type(3)')).boundingBox();
+      const end = await (await page.$('#source')).boundingBox();
+      await page.screenshot({ path: path.join(out, 'explorer-source.png'),
+                              clip: { x: box.x, y: list.y - 4, width: box.width, height: end.y + end.height - list.y + 8 } });
+    });
+  } finally {
+    await browser.close();
+  }
+  console.log(`${browserName}: ${failures} failures`);
+  process.exit(failures === 0 ? 0 : 1);
+})().catch((e) => {
+  console.log(`FAIL [${browserName}] ${e.stack || e}`);
+  process.exit(1);
+});
+
+async function big() {
+  throw new Error('not yet');
+}
