@@ -188,7 +188,11 @@ async function launch() {
       const shown = await page.$eval('#explorer-count', (e) => e.textContent);
       check(shown.replace(/\s/g, '') === `zobrazeno${report.rows.length}z${report.rows.length}`, `${label}: "${shown}"`);
       const all = await exportView();
-      check(all && all.equals(report.body), `${label}: the export with no filter is the report's header and rows`);
+      if (!check(all && all.equals(report.body), `${label}: the export with no filter is the report's header and rows`) && all) {
+        const name = label.replace(/[^A-Za-z0-9.-]+/g, '_');
+        fs.writeFileSync(path.join(out, `${name}.export.csv`), all);
+        fs.writeFileSync(path.join(out, `${name}.report.csv`), report.body);
+      }
       // The code of most rows, and one with a single row, each as a filter.
       const codes = [...report.byCode].sort((a, b) => b[1].length - a[1].length).map((c) => c[0]);
       for (const code of new Set([codes[0], codes[codes.length - 1]])) {
@@ -207,12 +211,17 @@ async function launch() {
     async function context(label, fileLines) {
       const rows = await page.$$('#explorer .ex-viewport .ex-row:not([hidden])');
       let row = null;
-      for (const r of rows) if (!row && /^\d+$/.test(await r.evaluate((e) => e.dataset.line))) row = r;
+      for (const r of rows) if (!row && /^[1-9]\d*$/.test(await r.evaluate((e) => e.dataset.line))) row = r;
       if (!check(row !== null, `${label}: a listed finding with a line`)) return {};
       const at = Date.now();
       await page.evaluate(() => { delete document.getElementById('source').dataset.line; });
+      // Not under the list's filters, which stay at the top of the window.
+      await row.evaluate((e) => e.scrollIntoView({ block: 'center' }));
       await row.click();
-      await page.waitForFunction(() => document.getElementById('source').dataset.line !== undefined);
+      await page.waitForFunction(() => document.getElementById('source').dataset.line !== undefined, { timeout: 20000 })
+        .catch(async (e) => {
+          throw new Error(`no source lines: "${await page.$eval('#source', (b) => b.hidden + ' ' + b.textContent)}"`);
+        });
       const got = await page.evaluate(() => {
         const box = document.getElementById('source');
         const mark = box.querySelector('.mark');
@@ -328,7 +337,7 @@ async function launch() {
       await page.screenshot({ path: path.join(out, 'explorer-summary.png'), clip: { x: box.x, y: box.y, width: box.width, height: 560 } });
       await setFilter('#filter-code', 'EL069');
       await page.click('#explorer .ex-viewport .ex-row');
-      await page.waitForFunction(() => document.getElementById('source').dataset.line !== undefined);
+      await page.waitForFunction(() => document.getElementById('source').dataset.line !== undefined, { timeout: 20000 });
       const list = await (await page.$('#explorer h3:nth-of-type(3)')).boundingBox();
       const end = await (await page.$('#source')).boundingBox();
       await page.screenshot({ path: path.join(out, 'explorer-source.png'),
@@ -344,6 +353,116 @@ async function launch() {
   process.exit(1);
 });
 
-async function big() {
-  throw new Error('not yet');
+// A million findings and more in the page: the figures of speed and memory, each checked against its bound.
+//   ready: from the end of the run to the explorer drawn (at most 2 s);
+//   filter: from a filter's change to its first rows drawn (at most 300 ms);
+//   context: from the click on a finding to its source lines (at most 500 ms, the line index built);
+//   heap: the page's JS heap after a collection (under 300 MB; Chromium only);
+//   long tasks: none over 200 ms after the run (PerformanceObserver 'longtask'; Chromium only).
+// With --gigabyte FILE also the source lines at the end of that file (a saved report of two findings near
+// its end is opened with it).
+async function big(page, run, setFilter, context) {
+  const doc = opt.document || path.join(out, 'million.xml');
+  if (!fs.existsSync(doc)) {
+    const zpvgen = path.join(path.dirname(path.resolve(opt.valix)), 'zpvgen');
+    spawnSync(zpvgen, ['--size', '160M', '--employees', '50-2000', '--error-rate', '0.1', '--seed', '5', '-o', doc]);
+  }
+  const report = csvReport(native([doc], 'zpve.csv').bytes);
+  console.log(`document ${path.basename(doc)}: ${(fs.statSync(doc).size / 1048576).toFixed(0)} MB, ${report.rows.length} findings listed`);
+  check(report.rows.length >= 1000000, `the document gives a million findings (${report.rows.length})`);
+  const figures = {};
+  await page.evaluate(() => {
+    window.valixLongTasks = [];
+    if (typeof PerformanceObserver === 'function' && (PerformanceObserver.supportedEntryTypes || []).includes('longtask')) {
+      new PerformanceObserver((list) => {
+        for (const e of list.getEntries()) window.valixLongTasks.push({ start: e.startTime, duration: e.duration });
+      }).observe({ entryTypes: ['longtask'] });
+    } else {
+      window.valixLongTasks = null;
+    }
+  });
+  await run([doc]);
+  const runEnd = await page.evaluate(() => performance.now() - Number(document.body.dataset.explorerMs));
+  Object.assign(figures, await page.evaluate(() => ({
+    runSeconds: Number(document.body.dataset.seconds),
+    readyMs: Number(document.body.dataset.explorerMs),
+    listed: Number(document.getElementById('explorer').dataset.shown),
+  })));
+  check(figures.listed === report.rows.length, `the explorer lists ${figures.listed} findings, the report ${report.rows.length}`);
+  // A filter: its time to the first rows drawn (the next frame).
+  const timed = (selector, value) => page.evaluate(async (s, v) => {
+    const t = performance.now();
+    const input = document.querySelector(s);
+    input.value = v;
+    input.dispatchEvent(new Event('change', { bubbles: true }));
+    await new Promise((r) => requestAnimationFrame(() => setTimeout(r, 0)));
+    return performance.now() - t;
+  }, selector, value);
+  const codes = [...report.byCode].sort((a, b) => b[1].length - a[1].length).map((c) => c[0]);
+  figures.filterCodeMs = await timed('#filter-code', codes[0]);
+  figures.filterRareCodeMs = await timed('#filter-code', codes[codes.length - 1]);
+  await timed('#filter-code', '');
+  figures.searchMs = await timed('#search', '2009');
+  figures.sortByCodeMs = await timed('#explorer .ex-sort', 'code');
+  await timed('#search', '');
+  figures.sortByLineMs = await timed('#explorer .ex-sort', 'line');
+  // The last finding of the list, chosen at once, and again once the line index is built.
+  await page.$eval('#explorer .ex-viewport', (v) => { v.scrollTop = v.scrollHeight; });
+  await new Promise((r) => setTimeout(r, 300));
+  const lines = fs.readFileSync(doc, 'latin1').split('\n');
+  const first = await context('the last finding, at once', (f, n) => lines[n - 1].replace(/\r$/, ''));
+  figures.contextFirstMs = first.ms;
+  await new Promise((r) => setTimeout(r, 3000));
+  const again = await context('the last finding, the index built', (f, n) => lines[n - 1].replace(/\r$/, ''));
+  figures.contextMs = again.ms;
+  if (browserName === 'chromium') {
+    const cdp = await page.createCDPSession();
+    await cdp.send('HeapProfiler.collectGarbage');
+    const m = await page.metrics();
+    figures.heapMB = Math.round(m.JSHeapUsedSize / 1048576);
+    check(figures.heapMB < 300, `JS heap ${figures.heapMB} MB with ${report.rows.length} findings`);
+  }
+  const long = await page.evaluate((end) => window.valixLongTasks && window.valixLongTasks.filter((t) => t.start + t.duration > end), runEnd);
+  if (long) {
+    figures.longTasksAfterRun = long.map((t) => Math.round(t.duration));
+    check(long.every((t) => t.duration <= 200), `no long task over 200 ms after the run (${figures.longTasksAfterRun})`);
+  }
+  check(figures.readyMs <= 2000, `ready ${figures.readyMs} ms after the run`);
+  for (const k of ['filterCodeMs', 'filterRareCodeMs', 'searchMs', 'sortByCodeMs', 'sortByLineMs']) {
+    check(figures[k] <= 300, `${k} ${figures[k].toFixed(0)} ms`);
+  }
+  check(figures.contextMs <= 500, `source lines ${figures.contextMs} ms`);
+
+  if (opt.gigabyte) {
+    // The source lines at the end of a large file: a saved report of findings at its last lines.
+    const size = fs.statSync(opt.gigabyte).size;
+    let count = 0;
+    const fd = fs.openSync(opt.gigabyte, 'r');
+    const buf = Buffer.alloc(1 << 24);
+    for (let n; (n = fs.readSync(fd, buf, 0, buf.length)) > 0;) for (let i = buf.indexOf(10); i >= 0 && i < n; i = buf.indexOf(10, i + 1)) count++;
+    fs.closeSync(fd);
+    const saved = path.join(out, 'konec.csv');
+    fs.writeFileSync(saved, `Radek;Chyba;Zamestnavatel;Zamestnanec;Prvek;Hodnota;Ocekavano;Popis\r\n${count - 3};EL046;00000001;00000002;AA0013;1;   ;x\r\n${count - 40};EL046;00000001;00000003;AA0013;1;   ;x\r\n\r\n`);
+    const big1 = fs.readFileSync(opt.gigabyte);
+    const text = (n) => { // line n of the file, read without splitting a gigabyte into strings
+      let at = big1.length;
+      for (let k = count - n + 1; k > 0; k--) at = big1.lastIndexOf(10, at - 1);
+      return big1.toString('latin1', big1.lastIndexOf(10, at - 1) + 1, at).replace(/\r$/, '');
+    };
+    await (await page.$('#open-report')).uploadFile(saved);
+    await (await page.$('#open-source')).uploadFile(opt.gigabyte);
+    await page.evaluate(() => { const e = document.getElementById('explorer'); if (e) e.id = 'explorer-old'; });
+    const opened = Date.now();
+    await page.click('#open-report-show');
+    await page.waitForSelector('#explorer');
+    const c1 = await context(`${(size / 1073741824).toFixed(1)} GB file, at once`, (f, n) => text(n));
+    figures.gigabyteContextFirstMs = c1.ms;
+    await new Promise((r) => setTimeout(r, 15000));
+    await setFilter('#explorer .ex-sort', 'code');
+    const c2 = await context(`${(size / 1073741824).toFixed(1)} GB file, the index built`, (f, n) => text(n));
+    figures.gigabyteContextMs = c2.ms;
+    figures.gigabyteOpenedToIndexedS = (Date.now() - opened) / 1000;
+    check(c2.ms <= 500, `source lines at the end of the large file ${c2.ms} ms`);
+  }
+  console.log(JSON.stringify(figures));
 }
