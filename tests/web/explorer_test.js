@@ -229,7 +229,7 @@ async function launch() {
       });
       const ms = Date.now() - at;
       const want = fileLines(got.file, got.line);
-      check(got.mark !== null && got.mark.replace(/\n$/, '').replace(/^\s*\d+  /, '') === want,
+      check(got.mark !== null && got.mark.replace(/^\s*\d+  /, '') === want,
             `${label}: the source lines mark line ${got.line} of file ${got.file} ("${got.mark}", the file's "${want}")`);
       return { ms, ...got };
     }

@@ -222,7 +222,7 @@ class Explorer {
     }
     if (tr) tr.classList.add('chosen');
     var e = this.explanations[code];
-    title.textContent = code + ' – ' + (e && e.nazev ? e.nazev : row.message);
+    title.textContent = code + (e && e.nazev ? ' – ' + e.nazev : '');
     if (e && e.html) {
       // The explanations are the project's own text, built into the page with it.
       explain.innerHTML = e.html;
@@ -526,7 +526,7 @@ class Explorer {
     var asked = ++this.contextAsked;
     var started = performance.now();
     var that = this;
-    this.source.context(file, line).then(function (/** @type {{first: number, lines: string[], mark: number}} */ c) {
+    this.source.context(file, line, 150).then(function (/** @type {{first: number, lines: string[], mark: number}} */ c) {
       if (asked !== that.contextAsked || !that.root) return;
       title.textContent = name + (files.length > 1 ? ' (soubor ' + (file + 1) + ' z ' + files.length + ')' : '') +
           ', řádek ' + valixNumber(line) + ': ' + r.code + ' ' + r.message;
@@ -534,7 +534,7 @@ class Explorer {
       c.lines.forEach(function (text, k) {
         var span = document.createElement('span');
         var n = c.first + k;
-        span.textContent = String(n).padStart(width, ' ') + '  ' + text + '\n';
+        span.textContent = String(n).padStart(width, ' ') + '  ' + text;
         if (k === c.mark) {
           span.className = 'mark';
           span.dataset.line = String(n);
