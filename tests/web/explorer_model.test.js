@@ -25,7 +25,11 @@ function makeBatch(records) {
   };
   const fields = ['code', 'employer', 'person', 'element', 'value', 'expected', 'message'];
   const nums = [];
-  for (const r of records) nums.push(Number(r.line), ...fields.map((f) => id(r[f])));
+  for (const r of records) {
+    const line = String(r.line);
+    const number = parseInt(line, 10);
+    nums.push(number, String(number) === line ? 0xffffffff : id(line), ...fields.map((f) => id(r[f])));
+  }
   const encoded = texts.map((s) => model.encodeCp1250(s));
   const bytes = encoded.reduce((n, e) => n + e.length, 0);
   const buf = new ArrayBuffer(16 + 4 * (nums.length + texts.length + 1) + bytes);
@@ -60,6 +64,8 @@ const RUN = [
   rec(20, 'EL021', '12345679/1;2', NO, 'AA0118', '5', '4', 'Evidenční stav'),
   rec(120, 'ES303', '25596641', '7', 'AA0131', NO, NO, 'Prvkek nebyl uveden'),
 ];
+// A finding about two records of one person names both lines.
+const TWO_LINES = rec('96,30', 'EL003', '12345679/1;2', '1001', 'AA0231', '1952', '1953', 'Hodnota není shodná');
 
 function storeOf(records, batchSize = 3) {
   const s = new FindingStore();
@@ -68,11 +74,13 @@ function storeOf(records, batchSize = 3) {
 }
 
 test('batches become records, with the file and its own line', () => {
-  const s = storeOf(RUN);
+  const s = storeOf([...RUN, TWO_LINES]);
   s.finish([1, 100]);
-  assert.strictEqual(s.count, RUN.length);
+  assert.strictEqual(s.count, RUN.length + 1);
   const r = s.record(3);
-  assert.deepStrictEqual(r, { ...RUN[3], weight: 'E', file: 0, fileLine: 31 });
+  assert.deepStrictEqual(r, { ...RUN[3], lineText: '31', weight: 'E', file: 0, fileLine: 31 });
+  // A line text of two lines: the first one counts for the order and the file.
+  assert.deepStrictEqual([s.record(8).line, s.record(8).lineText, s.record(8).file], [96, '96,30', 0]);
   assert.deepStrictEqual([s.record(7).file, s.record(7).fileLine], [1, 21]);
   // The line where the second file starts is its line 1.
   assert.strictEqual(s.fileOfLine(100), 1);
@@ -168,7 +176,7 @@ test('two runs compared by code, employer, person, element and value as multiset
 });
 
 test('saved CSV and XML reports give the records back', () => {
-  const s = storeOf(RUN);
+  const s = storeOf([...RUN, TWO_LINES]);
   const csv = Buffer.concat([Buffer.from(s.exportCsv()), Buffer.from('\r\nCelkem chyb vahy E:;       7\r\n\r\nCelkem chyb vahy W:;       1\r\n')]);
   const back = parseCsvReport(csv);
   assert.strictEqual(back.count, s.count);
@@ -176,7 +184,7 @@ test('saved CSV and XML reports give the records back', () => {
   assert.deepStrictEqual(back.totals, { e: 7, w: 1 });
   const x = (t) => t.replace(/</g, '&lt;').replace(/>/g, '&gt;');
   let xml = '<?xml version = "1.0" encoding = "Windows-1250"?><ZPV_chyby>\r\n<DatumCas>30/06/2009  14:05:09</DatumCas>\r\n<Soubor>zpv.xml</Soubor>\r\n';
-  for (const r of RUN) {
+  for (const r of [...RUN, TWO_LINES]) {
     xml += `<Chyba>\r\n<Radek>${r.line}</Radek>\r\n<KodChyby>${r.code}</KodChyby>\r\n<Zamestnavatel>${x(r.employer)}</Zamestnavatel>\r\n<Zamestnanec>${x(r.person)}</Zamestnanec>\r\n<Prvek>${x(r.element)}</Prvek>\r\n<Hodnota>${x(r.value)}</Hodnota>\r\n<DelkaHodn>${x(r.expected)}</DelkaHodn>\r\n<Popis>${x(r.message)}</Popis>\r\n</Chyba>\r\n`;
   }
   xml += '\r\n<CelkemchybE>       7</CelkemchybE>\r\n<CelkemchybW>       1</CelkemchybW>\r\n</ZPV_chyby>\r\n';
@@ -184,4 +192,145 @@ test('saved CSV and XML reports give the records back', () => {
   assert.strictEqual(fromXml.count, s.count);
   for (let i = 0; i < s.count; i++) assert.deepStrictEqual(fromXml.record(i), s.record(i));
   assert.deepStrictEqual(fromXml.source, { file: 'zpv.xml', datetime: '30/06/2009  14:05:09' });
+});
+
+// ---- The model against the program ----
+// The wasm program of the page (web/main.cpp, built for node) hands its findings over in batches; the
+// records they make must export to the very finding rows of the native program's CSV report, and the
+// native program's saved CSV and XML reports must read back as the same records. Skipped without the two
+// programs (VALIX_NATIVE, VALIX_FINDINGS_MODULE), unless VALIX_WEB_REQUIRED is set.
+const fs = require('fs');
+const os = require('os');
+const { spawnSync } = require('child_process');
+
+const SOURCE = process.env.VALIX_SOURCE || path.resolve(__dirname, '../..');
+const NATIVE = process.env.VALIX_NATIVE;
+const MODULE = process.env.VALIX_FINDINGS_MODULE;
+const missing = !NATIVE || !MODULE || !fs.existsSync(NATIVE) || !fs.existsSync(MODULE);
+if (missing && process.env.VALIX_WEB_REQUIRED) throw new Error('VALIX_NATIVE and VALIX_FINDINGS_MODULE are required');
+const withPrograms = missing ? { skip: 'no native program or wasm findings module' } : {};
+const ENV = { ...process.env, SOURCE_DATE_EPOCH: '1246370709', TZ: 'UTC' };
+
+let compiled = null;
+// One run of the wasm program in `dir`: its status and the store its batches make.
+async function wasmRun(dir, args) {
+  const createValix = require(MODULE);
+  if (!compiled) compiled = new WebAssembly.Module(fs.readFileSync(MODULE.replace(/\.js$/, '.wasm')));
+  const batches = [];
+  const starts = [];
+  const m = await createValix({
+    print() {}, printErr() {},
+    valixFindings: (b) => batches.push(b),
+    valixFileStart: (line) => starts.push(line),
+    instantiateWasm(imports, receive) {
+      WebAssembly.instantiate(compiled, imports).then((instance) => receive(instance, compiled));
+      return {};
+    },
+  });
+  const old = process.cwd();
+  process.chdir(dir);
+  process.env.SOURCE_DATE_EPOCH = ENV.SOURCE_DATE_EPOCH;
+  let status;
+  try {
+    status = m.callMain(args);
+  } finally {
+    process.chdir(old);
+  }
+  const store = new FindingStore();
+  for (const b of batches) store.addBatch(b);
+  store.finish(starts);
+  return { status, store, batches: batches.length, starts };
+}
+
+function nativeRun(dir, args) {
+  return spawnSync(NATIVE, args, { cwd: dir, env: ENV }).status;
+}
+
+// The cases of tests/data (folders with expected.csv, their args) and the two examples.
+function cases() {
+  const out = [];
+  const walk = (dir) => {
+    for (const e of fs.readdirSync(dir, { withFileTypes: true })) {
+      const p = path.join(dir, e.name);
+      if (e.isDirectory()) walk(p);
+      else if (e.name === 'expected.csv') out.push(dir);
+    }
+  };
+  walk(path.join(SOURCE, 'tests/data'));
+  return out.sort();
+}
+
+function scratchOf(dir) {
+  const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'valix-explorer-'));
+  for (const f of fs.readdirSync(dir)) {
+    if (fs.statSync(path.join(dir, f)).isFile()) fs.copyFileSync(path.join(dir, f), path.join(scratch, f));
+  }
+  return scratch;
+}
+
+function argsOf(dir, report) {
+  const file = path.join(dir, 'args');
+  if (!fs.existsSync(file)) return ['case.xml', report];
+  return fs.readFileSync(file, 'utf8').split(/\s+/).filter(Boolean)
+    .map((w) => (w === 'REPORT' ? report : w)).filter((w) => w !== 'ECHO');
+}
+
+// The record's texts and line, without the file (a saved report does not say where files begin).
+const texts = (store) => Array.from({ length: store.count }, (_, i) => {
+  const { file, fileLine, ...rest } = store.record(i);
+  return rest;
+});
+
+// The bytes of a report's header and finding rows: all before the totals (or the message of a run that
+// ended early) that follow the rows.
+function assertRowsOfReport(exported, report, name) {
+  const head = Buffer.from(report.subarray(0, exported.length));
+  assert.ok(head.equals(Buffer.from(exported)), `${name}: the export is not the report's start`);
+  const after = report.subarray(exported.length).toString('latin1');
+  assert.ok(after === '' || after.startsWith('\r\nCelkem chyb vahy E:') || after.startsWith(' '),
+    `${name}: the report has more rows than the export: ${after.slice(0, 80)}`);
+}
+
+test('the wasm program\'s findings export to the CSV report\'s rows; saved reports read back the same', withPrograms, async () => {
+  const all = cases().map((dir) => ({ dir, name: path.relative(SOURCE, dir) }));
+  for (const doc of ['zpv.xml', 'zpv-chyby.xml']) {
+    const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'valix-explorer-ex-'));
+    fs.copyFileSync(path.join(SOURCE, 'examples', doc), path.join(dir, 'case.xml'));
+    all.push({ dir, name: 'examples/' + doc });
+  }
+  let findings = 0;
+  for (const { dir, name } of all) {
+    const scratch = scratchOf(dir);
+    const nativeCsv = nativeRun(scratch, argsOf(dir, 'native.csv'));
+    nativeRun(scratch, argsOf(dir, 'native.xml'));
+    const run = await wasmRun(scratch, argsOf(dir, 'wasm.csv'));
+    assert.strictEqual(run.status, nativeCsv, name);
+    const csv = fs.readFileSync(path.join(scratch, 'native.csv'));
+    assert.ok(fs.readFileSync(path.join(scratch, 'wasm.csv')).equals(csv), `${name}: the wasm report`);
+    assertRowsOfReport(run.store.exportCsv(), csv, name);
+    assertRowsOfReport(run.store.exportCsv(run.store.select({ sort: 'line' }).sort()), csv, name);
+    for (let i = 0; i < run.store.count; i++) {
+      const row = Buffer.from(model.encodeCp1250(run.store.csvRow(i) + '\r\n'));
+      assert.ok(csv.includes(row), `${name}: row ${i}`);
+    }
+    assert.deepStrictEqual(texts(parseCsvReport(csv)), texts(run.store), `${name}: the saved CSV report`);
+    const xml = fs.readFileSync(path.join(scratch, 'native.xml'));
+    assert.deepStrictEqual(texts(parseXmlReport(xml)), texts(run.store), `${name}: the saved XML report`);
+    findings += run.store.count;
+    fs.rmSync(scratch, { recursive: true, force: true });
+  }
+  assert.ok(findings > 200, `only ${findings} findings in all`);
+});
+
+test('a list of two files: each finding knows its file and that file\'s own line', withPrograms, async () => {
+  const dir = path.join(SOURCE, 'tests/data/lists/two-files');
+  const scratch = scratchOf(dir);
+  // Without -w, so that the W finding is listed (and seen) too.
+  const run = await wasmRun(scratch, ['@list.txt', 'wasm.csv']);
+  assert.deepStrictEqual(run.starts, [1, 86]);
+  const r = run.store.select({ code: 'EL005' });
+  assert.strictEqual(r.length, 1);
+  assert.deepStrictEqual([run.store.record(r[0]).line, run.store.record(r[0]).file, run.store.record(r[0]).fileLine], [118, 1, 33]);
+  assert.strictEqual(run.store.select({ weight: 'W' }).length, 1);
+  fs.rmSync(scratch, { recursive: true, force: true });
 });

@@ -6,28 +6,34 @@
 // this one script (a plain script, no module syntax, so that it also runs in the page opened from file://).
 //
 // A record is eight texts (line, code, employer, person, element, value, expected, message), the same texts
-// the report's row shows. The line is held as a number; every text is interned (one JS string per distinct
-// text) and the records hold only the texts' numbers in typed arrays: 32 bytes a record.
+// the report's row shows. The line is held as a number (the few line texts that are not just a number, such
+// as "519,579" of a finding about two records of one person, are kept beside it); every other text is
+// interned (one JS string per distinct text) and the records hold only the texts' numbers in typed arrays:
+// 32 bytes a record.
 //
 // The batches that the program's observer hands over (web/main.cpp writes them), all numbers 32-bit little
 // endian:
 //   magic 0x31425856 ("VXB1"), n records, m texts, b bytes of text;
-//   n records of 8 numbers: line, then the batch's text numbers of code, employer, person, element, value,
-//   expected, message;
+//   n records of 9 numbers: the line (the first number of the line text), the batch's text number of the
+//   line text when it is not simply that number's decimal text (else 0xFFFFFFFF), then the batch's text
+//   numbers of code, employer, person, element, value, expected, message;
 //   m + 1 offsets of the texts in the text bytes (the last one is b);
 //   b bytes: the texts in Windows-1250, one after the other.
 // A text stands once in a batch however many of its records show it.
 'use strict';
 
 var VALIX_BATCH_MAGIC = 0x31425856;
-var VALIX_BATCH_FIELDS = 8;
+var VALIX_BATCH_FIELDS = 9;
+var VALIX_PLAIN_LINE = 0xffffffff;
 
 /** The CSV report's header line (without its line end). */
 var VALIX_CSV_HEADER = 'Radek;Chyba;Zamestnavatel;Zamestnanec;Prvek;Hodnota;Ocekavano;Popis';
 
 /**
  * @typedef {Object} FindingRecord
- * @property {number} line      global line number (over all files of a list)
+ * @property {number} line      global line number (over all files of a list); the first one of a line text
+ *                              that names several
+ * @property {string} lineText  the line as the report shows it
  * @property {string} code
  * @property {string} weight    'E' or 'W' (the code's first letter)
  * @property {string} employer
@@ -166,6 +172,8 @@ class FindingStore {
     this.texts = [''];
     /** @type {Map<string, number>} */
     this.textIds = new Map([['', 0]]);
+    /** @type {Map<number, number>} the line texts that are not just their number, by record */
+    this.lineTexts = new Map();
     /** @type {number[]} the global first line of each input file */
     this.fileStarts = [1];
     this.finished = false;
@@ -240,7 +248,8 @@ class FindingStore {
       var at = this.size + i;
       var r = i * VALIX_BATCH_FIELDS;
       this.lines[at] = records[r];
-      for (var c = 0; c < ncols; c++) cols[c][at] = ids[records[r + 1 + c]];
+      if (records[r + 1] !== VALIX_PLAIN_LINE) this.lineTexts.set(at, ids[records[r + 1]]);
+      for (var c = 0; c < ncols; c++) cols[c][at] = ids[records[r + 2 + c]];
     }
     this.size += n;
     this.cache = {};
@@ -253,7 +262,10 @@ class FindingStore {
   addRecord(t) {
     this.reserve(this.size + 1);
     var at = this.size;
-    this.lines[at] = Number(t.line) >>> 0;
+    var text = String(t.line);
+    var first = /^[0-9]+/.exec(text);
+    this.lines[at] = first ? Math.min(Number(first[0]), 0xffffffff) : 0;
+    if (String(this.lines[at]) !== text) this.lineTexts.set(at, this.intern(text));
     this.columns[0][at] = this.intern(t.code);
     this.columns[1][at] = this.intern(t.employer);
     this.columns[2][at] = this.intern(t.person);
@@ -305,6 +317,7 @@ class FindingStore {
     var file = this.fileOfLine(line);
     return {
       line: line,
+      lineText: this.lineText(i),
       code: code,
       weight: code.charAt(0),
       employer: t[c[1][i]],
@@ -319,6 +332,16 @@ class FindingStore {
   }
 
   /**
+   * The line of a finding as the report shows it.
+   * @param {number} i
+   * @returns {string}
+   */
+  lineText(i) {
+    var id = this.lineTexts.size ? this.lineTexts.get(i) : undefined;
+    return id === undefined ? String(this.lines[i]) : this.texts[id];
+  }
+
+  /**
    * The console program's CSV row of a finding, without its line end.
    * @param {number} i
    * @returns {string}
@@ -326,7 +349,7 @@ class FindingStore {
   csvRow(i) {
     var t = this.texts;
     var c = this.columns;
-    var row = String(this.lines[i]);
+    var row = valixCsvCell(this.lineText(i));
     for (var k = 0; k < c.length; k++) row += ';' + valixCsvCell(t[c[k][i]]);
     return row;
   }
@@ -365,8 +388,16 @@ class FindingStore {
         buf = new Uint8Array(1 << 20);
         at = 0;
       }
-      var line = String(this.lines[i]);
-      for (var d = 0; d < line.length; d++) buf[at++] = line.charCodeAt(d);
+      var special = this.lineTexts.size ? this.lineTexts.get(i) : undefined;
+      if (special === undefined) {
+        var line = String(this.lines[i]);
+        for (var d = 0; d < line.length; d++) buf[at++] = line.charCodeAt(d);
+      } else {
+        // The cell without the ';' that the cache puts before it.
+        var e0 = cell(special);
+        buf.set(e0.subarray(1), at);
+        at += e0.length - 1;
+      }
       for (var c = 0; c < cols.length; c++) {
         var e = cell(cols[c][i]);
         if (at + e.length + 2 > buf.length) {
@@ -579,7 +610,7 @@ class FindingStore {
       if (textMatch) {
         var hit = false;
         for (var c = 0; c < cols.length && !hit; c++) hit = textMatch[cols[c][i]] === 1;
-        if (!hit && String(this.lines[i]).indexOf(lineText) < 0) continue;
+        if (!hit && this.lineText(i).indexOf(lineText) < 0) continue;
       }
       out[n++] = i;
     }
@@ -609,6 +640,7 @@ class FindingStore {
     var lines = this.lines;
     var sorted = true;
     for (var i = 1; i < n && sorted; i++) sorted = lines[i - 1] <= lines[i];
+    /** @type {Uint32Array} */
     var order = new Uint32Array(n);
     for (var k = 0; k < n; k++) order[k] = k;
     if (!sorted) {
@@ -739,7 +771,7 @@ function compareRuns(prev, cur) {
  * before prepended.
  * @param {Uint8Array} bytes
  * @param {number} boundary the byte after which a piece may end
- * @param {function(string, boolean): string} take returns the unfinished tail of the text it was given
+ * @param {(text: string, last: boolean) => string} take returns the unfinished tail of the text it was given
  */
 function valixPieces(bytes, boundary, take) {
   var decoder = valixDecoder();
@@ -834,7 +866,7 @@ function parseCsvReport(input) {
         else store.totals.w = n;
         continue;
       }
-      if (cells.length === 8 && /^[0-9]+$/.test(cells[0])) {
+      if (cells.length === 8 && /^[0-9]/.test(cells[0])) {
         store.addRecord({
           line: cells[0], code: cells[1], employer: cells[2], person: cells[3],
           element: cells[4], value: cells[5], expected: cells[6], message: cells[7],
