@@ -102,6 +102,16 @@ async function step(label, fn) {
     check(false, `${label}: ${e.stack || e}`);
   }
 }
+// The HTML report's summary: the count of each code.
+function htmSummary(bytes) {
+  const text = bytes.toString('latin1');
+  const at = text.indexOf('> Chyba </th>');
+  const counts = new Map();
+  const re = /<td>(?:<b>)?&nbsp;(\w+)(?:<\/b>)?<\/td>\s*<td>&nbsp;(\d+)<\/td>/g; // W codes are not in bold
+  re.lastIndex = at < 0 ? text.length : at;
+  for (let m; (m = re.exec(text)) !== null;) counts.set(m[1], Number(m[2]));
+  return counts;
+}
 const latin1 = (rows) => Buffer.from(rows.map((r) => r + '\r\n').join(''), 'latin1');
 
 async function launch() {
@@ -178,9 +188,13 @@ async function launch() {
     }
 
     // Everything the explorer shows of one result against the native CSV report of the same input.
-    async function agree(label, report) {
+    async function agree(label, report, summary) {
       const counts = await codeCounts();
       const byCode = new Map(counts.map((c) => [c.code, c.count]));
+      if (summary) {
+        check(summary.size === counts.length && [...summary].every(([code, n]) => byCode.get(code) === n),
+              `${label}: counts per code are the HTML report's summary ${JSON.stringify([...summary])}`);
+      }
       check(counts.length === report.byCode.size && [...report.byCode].every(([code, rows]) => byCode.get(code) === rows.length),
             `${label}: counts per code ${JSON.stringify(counts.map((c) => c.code + ' ' + c.count))} are the report's`);
       const sum = (w) => counts.filter((c) => c.weight === w).reduce((s, c) => s + c.count, 0);
@@ -255,8 +269,9 @@ async function launch() {
     for (const doc of documents) await step(path.relative(opt.source, doc), async () => {
       const label = path.relative(opt.source, doc);
       const report = csvReport(native([doc], 'zpve.csv').bytes);
+      const summary = htmSummary(native([doc], 'zpve.htm').bytes);
       if (!(await run([doc]))) return;
-      await agree(label, report);
+      await agree(label, report, summary);
       if (report.rows.length) {
         const lines = linesOf(doc);
         const c = await context(label, (f, n) => lines[n - 1]);
