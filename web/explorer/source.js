@@ -16,11 +16,12 @@ function valixLineIndexer() {
     /** @type {File[]} */
     var files = e.data.files;
     var step = e.data.step;
-    var slice = 16 * 1024 * 1024;
+    var slice = e.data.slice; // a multiple of 4
     var reader = new FileReaderSync();
     for (var f = 0; f < files.length; f++) {
       var file = files[f];
       var lines = 0;
+      var next = step; // the line end after which the next noted line starts
       /** @type {number[]} */
       var offsets = [0];
       var failed = false;
@@ -32,10 +33,34 @@ function valixLineIndexer() {
           failed = true;
           break;
         }
-        // indexOf finds the next line end with the engine's memchr: far faster than a loop over the bytes.
-        for (var i = bytes.indexOf(10); i >= 0; i = bytes.indexOf(10, i + 1)) {
+        // Four bytes at a time: a word's line ends are its zero bytes after an XOR with four LFs, found
+        // without a carry between the bytes, and counted by one multiplication. Lines are short (about 27
+        // bytes in a ZPV file), so a byte-by-byte loop or an indexOf per line takes twice the time.
+        var words = new Int32Array(bytes.buffer, 0, bytes.length >>> 2);
+        for (var w = 0; w < words.length; w++) {
+          var x = words[w] ^ 0x0a0a0a0a;
+          var zero = ~((((x & 0x7f7f7f7f) + 0x7f7f7f7f) | x) | 0x7f7f7f7f);
+          if (zero === 0) continue;
+          var before = lines;
+          lines += Math.imul(zero >>> 7, 0x01010101) >>> 24;
+          while (lines >= next) {
+            // The next noted line starts after the (next - before)th line end of this word.
+            for (var k = 0, seen = 0; k < 4; k++) {
+              if (((x >>> (8 * k)) & 0xff) === 0 && ++seen === next - before) {
+                offsets.push(at + 4 * w + k + 1);
+                break;
+              }
+            }
+            next += step;
+          }
+        }
+        for (var i = words.length * 4; i < bytes.length; i++) {
+          if (bytes[i] !== 10) continue;
           lines++;
-          if (lines % step === 0) offsets.push(at + i + 1);
+          if (lines === next) {
+            offsets.push(at + i + 1);
+            next += step;
+          }
         }
         var done = at + slice >= file.size;
         /** @type {any} */ (self).postMessage({ file: f, offsets: Float64Array.from(offsets), lines: lines, done: done });
@@ -63,6 +88,7 @@ class SourceFiles {
     this.startedAt = 0;
     /** Milliseconds the index took, once it is complete. */
     this.indexMs = 0;
+    this.step = VALIX_LINE_STEP;
   }
   /** Starts the index worker; the page calls it once the run has ended, so the run is not slowed. */
   start() {
@@ -72,23 +98,7 @@ class SourceFiles {
     this.startedAt = performance.now();
     this.worker = new Worker(url);
     URL.revokeObjectURL(url);
-    this.worker.onmessage = function (e) {
-      var m = e.data;
-      var ix = that.index[m.file];
-      ix.offsets = m.offsets;
-      ix.lines = m.lines;
-      ix.done = m.done;
-      ix.failed = !!m.failed;
-      ix.waiting = ix.waiting.filter(function (w) {
-        if (!ix.done && w.line > ix.lines) return true;
-        w.resolve();
-        return false;
-      });
-      if (that.index.every(function (x) { return x.done; })) {
-        that.indexMs = performance.now() - that.startedAt;
-        that.stop();
-      }
-    };
+    this.worker.onmessage = function (e) { that.take(e.data); };
     this.worker.onerror = function (e) {
       e.preventDefault();
       that.index.forEach(function (ix) {
@@ -99,7 +109,25 @@ class SourceFiles {
       });
       that.stop();
     };
-    this.worker.postMessage({ files: this.files, step: VALIX_LINE_STEP });
+    this.worker.postMessage({ files: this.files, step: this.step, slice: 16 * 1024 * 1024 });
+  }
+  /** A message of the index worker: the index of one file so far.
+   * @param {{file: number, offsets: Float64Array, lines: number, done: boolean, failed?: boolean}} m */
+  take(m) {
+    var ix = this.index[m.file];
+    ix.offsets = m.offsets;
+    ix.lines = m.lines;
+    ix.done = m.done;
+    ix.failed = !!m.failed;
+    ix.waiting = ix.waiting.filter(function (w) {
+      if (!ix.done && w.line > ix.lines) return true;
+      w.resolve();
+      return false;
+    });
+    if (this.index.every(function (x) { return x.done; })) {
+      this.indexMs = performance.now() - this.startedAt;
+      this.stop();
+    }
   }
   stop() {
     if (this.worker) this.worker.terminate();
@@ -121,9 +149,9 @@ class SourceFiles {
     await this.reach(file, first);
     var blob = this.files[file];
     var ix = this.index[file];
-    var j = Math.min(Math.floor((first - 1) / VALIX_LINE_STEP), ix.offsets.length - 1);
+    var j = Math.min(Math.floor((first - 1) / this.step), ix.offsets.length - 1);
     var at = ix.offsets[j];
-    var line = j * VALIX_LINE_STEP + 1;
+    var line = j * this.step + 1;
     var decoder = new TextDecoder(await this.encoding(blob));
     /** @type {string[]} */
     var out = [];
@@ -198,4 +226,6 @@ function valixConcat(a, b) {
   return c;
 }
 
-if (typeof module === 'object') module.exports = { SourceFiles: SourceFiles, VALIX_LINE_STEP: VALIX_LINE_STEP };
+if (typeof module === 'object') {
+  module.exports = { SourceFiles: SourceFiles, valixLineIndexer: valixLineIndexer, VALIX_LINE_STEP: VALIX_LINE_STEP };
+}
