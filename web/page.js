@@ -49,6 +49,8 @@
   var readAhead = !/[?&#]readahead=0/.test(location.search + location.hash);
   // ?warmup=0 leaves out the warm-up run before a large file (see the worker).
   var warmUp = !/[?&#]warmup=0/.test(location.search + location.hash);
+  // ?explorer=0 runs the program without handing its findings over (no explorer), for comparison.
+  var findings = !/[?&#]explorer=0/.test(location.search + location.hash);
 
   // The names the program is given. It takes a name of at most 60 characters, one starting with @ or -
   // would be a list or a switch, a list file separates its names by blanks, and the report header shows
@@ -201,7 +203,7 @@
       worker = null;
       m.seconds = (performance.now() - started) / 1000;
       finished(m, report, echo);
-      if (m.type === 'done' && m.status === 0) {
+      if (m.type === 'done' && m.status === 0 && findings) {
         var shownAt = performance.now();
         store.finish(fileStarts || [1]);
         explore(store, files, (files.length > 1 ? 'Soubory ' : 'Soubor ') +
@@ -221,7 +223,7 @@
       prepareWorker();
     };
     worker.postMessage({ files: chosen.slice(), names: names, list: list, args: args, report: report,
-                         echo: echo, epoch: epoch, readAhead: readAhead, warmUp: warmUp,
+                         echo: echo, epoch: epoch, readAhead: readAhead, warmUp: warmUp, findings: findings,
                          firstPrefetched: usedStandby && chosen[0] === prefetched });
   });
 
