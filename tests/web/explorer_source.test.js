@@ -12,14 +12,14 @@ const { SourceFiles, valixLineIndexer } = require('../../web/explorer/source.js'
 async function indexMessages(blobs, step, slice) {
   const buffers = await Promise.all(blobs.map((b) => b.arrayBuffer()));
   const posted = [];
-  const self = { postMessage: (m) => posted.push(m) };
   // FileReaderSync of a slice: the bytes of the Blob it came from, cut at the slice's bounds.
+  function FileReaderSync() { this.readAsArrayBuffer = (s) => s.bytes; }
+  const self = { postMessage: (m) => posted.push(m), FileReaderSync };
   const files = blobs.map((b, i) => ({
     size: b.size,
     slice: (from, to) => ({ bytes: buffers[i].slice(from, to) }),
   }));
-  function FileReaderSync() { this.readAsArrayBuffer = (s) => s.bytes; }
-  new Function('self', 'FileReaderSync', `(${valixLineIndexer.toString()})();`)(self, FileReaderSync);
+  new Function('self', `(${valixLineIndexer.toString()})();`)(self);
   self.onmessage({ data: { files, step, slice } });
   return posted;
 }

@@ -306,6 +306,7 @@ async function launch() {
       await run([faulty]);
       if (await run([fixedDoc])) {
         await agree('corrected document', after);
+        await page.waitForSelector('#explorer[data-compared]');
         const rows = await page.$$eval('#explorer .ex-compare-table tbody tr', (trs) => trs.map((tr) =>
           [tr.dataset.code, ...[...tr.children].slice(1).map((td) => Number(td.textContent.replace(/\s/g, '')))]));
         const by = new Map(rows.map((r) => [r[0], r.slice(1)]));

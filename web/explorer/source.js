@@ -17,7 +17,7 @@ function valixLineIndexer() {
     var files = e.data.files;
     var step = e.data.step;
     var slice = e.data.slice; // a multiple of 4
-    var reader = new FileReaderSync();
+    var reader = new (/** @type {any} */ (self)).FileReaderSync();
     for (var f = 0; f < files.length; f++) {
       var file = files[f];
       var lines = 0;
@@ -72,7 +72,7 @@ function valixLineIndexer() {
 
 /**
  * @typedef {{offsets: Float64Array, lines: number, done: boolean, failed: boolean,
- *            waiting: {line: number, resolve: function(): void}[]}} FileIndex
+ *            waiting: {line: number, resolve: () => void}[]}} FileIndex
  */
 
 class SourceFiles {

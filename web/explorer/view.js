@@ -87,7 +87,7 @@ function valixNumber(n) {
 class Explorer {
   /**
    * @param {HTMLElement} place where the explorer's section is put
-   * @param {{explanations?: Object<string, Explanation>, save?: function(Blob, string): void}} [options]
+   * @param {{explanations?: Object<string, Explanation>, save?: (blob: Blob, name: string) => void}} [options]
    */
   constructor(place, options) {
     this.place = place;
@@ -134,12 +134,23 @@ class Explorer {
     this.fillCodes(codes);
     this.fillEmployers();
     this.isNew = null;
-    if (what.previous) this.fillCompare(what.previous);
     this.bindFilters();
     this.place.appendChild(root);
     this.bindList();
     this.refresh();
     root.dataset.readyMs = (performance.now() - started).toFixed(1);
+    // The comparison with the result before comes once the explorer is drawn.
+    var previous = what.previous;
+    if (previous) {
+      var that = this;
+      this.q('.ex-compare-sum').textContent = 'Porovnávám s předchozí kontrolou…';
+      this.q('.ex-compare').hidden = false;
+      setTimeout(function () {
+        if (that.root !== root) return;
+        that.fillCompare(previous);
+        root.dataset.compared = 'yes';
+      }, 0);
+    }
   }
 
   close() {
