@@ -562,9 +562,13 @@ class Explorer {
     });
   }
 
-  /** Saves the findings now listed as the console program's CSV. */
+  /**
+   * Saves the findings now listed as the console program's CSV, in the report's order (the order the
+   * records came in): a person's and an employer's summing findings stand in the report after the lines
+   * they sum, so that with no filter the file is the report's rows, whatever the list's order.
+   */
   exportView() {
-    var bytes = this.store.exportCsv(this.shown);
+    var bytes = this.store.exportCsv(Uint32Array.from(this.shown).sort());
     var blob = new Blob([bytes], { type: 'text/csv' });
     if (this.save) {
       this.save(blob, 'zpve-vyber.csv');
