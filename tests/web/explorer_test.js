@@ -209,7 +209,7 @@ async function launch() {
       }
       // The code of most rows, and one with a single row, each as a filter.
       const codes = [...report.byCode].sort((a, b) => b[1].length - a[1].length).map((c) => c[0]);
-      for (const code of new Set([codes[0], codes[codes.length - 1]])) {
+      for (const code of new Set([codes[0], codes[codes.length - 1]].filter(Boolean))) {
         await setFilter('#filter-code', code);
         const some = await exportView();
         check(some && some.equals(latin1([report.header, ...report.byCode.get(code)])),
@@ -342,22 +342,33 @@ async function launch() {
       }
     });
 
-    // Screenshots for the documentation: the summary with the patterns of a code, and a finding with its lines.
+    // Screenshots for the documentation: the summary of zpv-chyby.xml, the patterns of a generated
+    // document with faults in many records, and a finding of zpv-chyby.xml with its input lines.
     if (browserName === 'chromium') await step('screenshots', async () => {
+      const shoot = async (name, from, to) => {
+        const a = await (await page.$(from)).boundingBox();
+        const b = await (await page.$(to)).boundingBox();
+        await page.screenshot({ path: path.join(out, name), clip: { x: a.x - 8, y: a.y - 8, width: a.width + 16, height: b.y + b.height - a.y + 16 } });
+      };
+      const faulty = path.join(out, 'vzory.xml');
+      spawnSync(path.join(path.dirname(path.resolve(opt.valix)), 'zpvgen'),
+                ['--size', '3M', '--employees', '50-200', '--error-rate', '0.01', '--seed', '3', '-o', faulty]);
+      await run([faulty]);
+      await page.click('#explorer .ex-codes tbody tr');
+      await page.evaluate(() => document.getElementById('explorer').scrollIntoView());
+      await shoot('explorer-patterns.png', '#explorer .ex-top', '#explorer .ex-top');
       const doc = path.join(examples, 'zpv-chyby.xml');
       await run([doc]);
       await page.click('#explorer .ex-codes tbody tr[data-code="ES304"]');
-      const summary = await page.$('#explorer');
       await page.evaluate(() => document.getElementById('explorer').scrollIntoView());
-      const box = await summary.boundingBox();
-      await page.screenshot({ path: path.join(out, 'explorer-summary.png'), clip: { x: box.x, y: box.y, width: box.width, height: 560 } });
+      await shoot('explorer-summary.png', '#explorer h2', '#explorer .ex-top');
       await setFilter('#filter-code', 'EL069');
-      await page.click('#explorer .ex-viewport .ex-row');
+      const row = await page.$('#explorer .ex-viewport .ex-row');
+      await row.evaluate((e) => e.scrollIntoView({ block: 'center' }));
+      await row.click();
       await page.waitForFunction(() => document.getElementById('source').dataset.line !== undefined, { timeout: 20000 });
-      const list = await (await page.$('#explorer h3:nth-of-type(3)')).boundingBox();
-      const end = await (await page.$('#source')).boundingBox();
-      await page.screenshot({ path: path.join(out, 'explorer-source.png'),
-                              clip: { x: box.x, y: list.y - 4, width: box.width, height: end.y + end.height - list.y + 8 } });
+      await page.evaluate(() => document.querySelector('#explorer .ex-filters').scrollIntoView());
+      await shoot('explorer-source.png', '#explorer .ex-filters', '#source');
     });
   } finally {
     await browser.close();

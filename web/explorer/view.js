@@ -428,6 +428,8 @@ class Explorer {
     var started = performance.now();
     this.shown = this.store.select(this.filters());
     this.q('.ex-spacer').style.height = Math.min(this.shown.length * VALIX_ROW_HEIGHT, VALIX_MAX_SPACER) + 'px';
+    // A short list takes only its own height.
+    this.q('.ex-viewport').style.height = Math.max(3, Math.min(20, this.shown.length)) * VALIX_ROW_HEIGHT + 2 + 'px';
     this.q('.ex-viewport').scrollTop = 0;
     this.q('.ex-count').textContent = 'zobrazeno ' + valixNumber(this.shown.length) + ' z ' + valixNumber(this.store.count);
     this.root.dataset.shown = String(this.shown.length);
