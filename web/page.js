@@ -1,9 +1,16 @@
+// @ts-check
 // The page of the browser edition: the chosen files, the options, one run at a time in a Web Worker, and
 // its result. The worker's script is the text of the <script type="text/plain" id="valix-worker"> element,
 // started from a Blob URL: from file:// Chromium starts no worker from a file and fetches no .wasm.
 'use strict';
 (function () {
-  var $ = function (id) { return document.getElementById(id); };
+  /**
+   * An element of the page by its id. Most are controls whose value, checked, files or disabled the page
+   * reads, hence the input element's type.
+   * @param {string} id
+   * @returns {HTMLInputElement}
+   */
+  var $ = function (id) { return /** @type {HTMLInputElement} */ (document.getElementById(id)); };
   var chosen = []; // File objects in the order they are read
   var worker = null;
   var links = []; // Blob URLs of the last result, released when the next run starts
@@ -171,7 +178,7 @@
     links.forEach(URL.revokeObjectURL);
     links = [];
     $('running').hidden = false;
-    $('bar').value = 0;
+    /** @type {HTMLProgressElement} */ (document.getElementById('bar')).value = 0;
     $('progress-text').textContent = 'Spouštím kontrolu…';
     var usedStandby = standby !== null;
     worker = standby || new Worker(workerUrl);
@@ -194,7 +201,7 @@
         return;
       }
       if (m.type === 'progress') {
-        $('bar').value = m.total > 0 ? m.done / m.total : 0;
+        /** @type {HTMLProgressElement} */ (document.getElementById('bar')).value = m.total > 0 ? m.done / m.total : 0;
         $('progress-text').textContent = 'Přečteno ' + size(m.done) + ' z ' + size(m.total) +
             (m.line ? '\n' + m.line.trim() : '');
         return;

@@ -101,7 +101,7 @@ function valixDecoder() {
   return valixCp1250Decoder;
 }
 
-/** @type {Map<number, number>|null} */
+/** @type {Uint8Array|null} the Windows-1250 byte of each UTF-16 code unit, 0 where there is none */
 var valixCp1250Table = null;
 /**
  * The text as Windows-1250 bytes. Every character of a text that came from Windows-1250 bytes has its
@@ -114,18 +114,15 @@ function valixEncodeCp1250(s) {
     var all = new Uint8Array(256);
     for (var b = 0; b < 256; b++) all[b] = b;
     var chars = valixDecoder().decode(all);
-    valixCp1250Table = new Map();
-    for (var k = 0; k < 256; k++) valixCp1250Table.set(chars.charCodeAt(k), k);
+    valixCp1250Table = new Uint8Array(65536);
+    for (var k = 1; k < 256; k++) valixCp1250Table[chars.charCodeAt(k)] = k;
   }
+  var table = valixCp1250Table;
   var out = new Uint8Array(s.length);
   for (var i = 0; i < s.length; i++) {
     var c = s.charCodeAt(i);
-    if (c < 128) {
-      out[i] = c;
-    } else {
-      var byte = valixCp1250Table.get(c);
-      out[i] = byte === undefined ? 63 : byte;
-    }
+    var byte = c < 128 ? c : table[c];
+    out[i] = byte === 0 && c !== 0 ? 63 : byte;
   }
   return out;
 }
@@ -263,9 +260,16 @@ class FindingStore {
     this.reserve(this.size + 1);
     var at = this.size;
     var text = String(t.line);
-    var first = /^[0-9]+/.exec(text);
-    this.lines[at] = first ? Math.min(Number(first[0]), 0xffffffff) : 0;
-    if (String(this.lines[at]) !== text) this.lineTexts.set(at, this.intern(text));
+    var line = 0;
+    var d = 0;
+    for (; d < text.length; d++) {
+      var c = text.charCodeAt(d);
+      if (c < 48 || c > 57) break;
+      line = Math.min(line * 10 + c - 48, 0xffffffff);
+    }
+    this.lines[at] = line;
+    // A text that is not just the number's decimal digits ("519,579") is kept as it is.
+    if (d !== text.length || d === 0 || d > 9 || (d > 1 && text.charCodeAt(0) === 48)) this.lineTexts.set(at, this.intern(text));
     this.columns[0][at] = this.intern(t.code);
     this.columns[1][at] = this.intern(t.employer);
     this.columns[2][at] = this.intern(t.person);
@@ -362,16 +366,29 @@ class FindingStore {
    */
   exportCsv(indices) {
     var n = indices ? indices.length : this.size;
-    // Each distinct text is encoded once, as its CSV cell with the ';' before it.
-    /** @type {(Uint8Array|undefined)[]} */
-    var cells = new Array(this.texts.length);
+    // Each distinct text is encoded once, as its CSV cell with the ';' before it, into one pool of bytes.
     var texts = this.texts;
+    var cellAt = new Int32Array(texts.length).fill(-1);
+    var cellLength = new Uint32Array(texts.length);
+    var pool = new Uint8Array(1 << 16);
+    var pooled = 0;
     /** @param {number} id */
     function cell(id) {
-      var e = cells[id];
-      if (e === undefined) e = cells[id] = valixEncodeCp1250(';' + valixCsvCell(texts[id]));
-      return e;
+      if (cellAt[id] < 0) {
+        var e = valixEncodeCp1250(';' + valixCsvCell(texts[id]));
+        if (pooled + e.length > pool.length) {
+          var bigger = new Uint8Array(Math.max(2 * pool.length, pooled + e.length));
+          bigger.set(pool.subarray(0, pooled));
+          pool = bigger;
+        }
+        pool.set(e, pooled);
+        cellAt[id] = pooled;
+        cellLength[id] = e.length;
+        pooled += e.length;
+      }
+      return cellAt[id];
     }
+    /** @type {Uint8Array[]} */
     var chunks = [];
     var header = valixEncodeCp1250(VALIX_CSV_HEADER + '\r\n');
     chunks.push(header);
@@ -379,35 +396,46 @@ class FindingStore {
     var buf = new Uint8Array(1 << 20);
     var at = 0;
     var cols = this.columns;
+    var lines = this.lines;
+    var special = this.lineTexts;
     for (var k = 0; k < n; k++) {
       var i = indices ? indices[k] : k;
-      // A row is at most 8 texts of a few hundred bytes.
+      // A row is at most eight texts of a few hundred bytes.
       if (at + 8192 > buf.length) {
         chunks.push(buf.subarray(0, at));
         total += at;
         buf = new Uint8Array(1 << 20);
         at = 0;
       }
-      var special = this.lineTexts.size ? this.lineTexts.get(i) : undefined;
-      if (special === undefined) {
-        var line = String(this.lines[i]);
-        for (var d = 0; d < line.length; d++) buf[at++] = line.charCodeAt(d);
+      var lineId = special.size ? special.get(i) : undefined;
+      if (lineId === undefined) {
+        var line = lines[i];
+        var from = at;
+        do {
+          buf[at++] = 48 + (line % 10);
+          line = Math.floor(line / 10);
+        } while (line > 0);
+        for (var x = from, y = at - 1; x < y; x++, y--) {
+          var swap = buf[x];
+          buf[x] = buf[y];
+          buf[y] = swap;
+        }
       } else {
-        // The cell without the ';' that the cache puts before it.
-        var e0 = cell(special);
-        buf.set(e0.subarray(1), at);
-        at += e0.length - 1;
+        // The cell without the ';' that the pool puts before it.
+        var p0 = cell(lineId);
+        for (var q = 1; q < cellLength[lineId]; q++) buf[at++] = pool[p0 + q];
       }
       for (var c = 0; c < cols.length; c++) {
-        var e = cell(cols[c][i]);
-        if (at + e.length + 2 > buf.length) {
+        var id = cols[c][i];
+        var p = cell(id);
+        var len = cellLength[id];
+        if (at + len + 2 > buf.length) {
           chunks.push(buf.subarray(0, at));
           total += at;
-          buf = new Uint8Array(Math.max(1 << 20, e.length + 2));
+          buf = new Uint8Array(Math.max(1 << 20, len + 2));
           at = 0;
         }
-        buf.set(e, at);
-        at += e.length;
+        for (var b = 0; b < len; b++) buf[at++] = pool[p + b];
       }
       buf[at++] = 13;
       buf[at++] = 10;
@@ -433,37 +461,46 @@ class FindingStore {
     var t = this.texts;
     var codes = this.columns[0];
     var employers = this.columns[1];
-    var persons = this.columns[2];
     var values = this.columns[4];
     var messages = this.columns[6];
-    /** @type {Map<number, {code: number, message: number, count: number, values: Set<number>, employers: Set<number>, persons: Set<string>}>} */
-    var by = new Map();
-    for (var i = 0; i < this.size; i++) {
-      var g = by.get(codes[i]);
-      if (!g) {
-        g = { code: codes[i], message: messages[i], count: 0, values: new Set(), employers: new Set(), persons: new Set() };
-        by.set(codes[i], g);
-      }
-      g.count++;
-      if (!valixBlank(t[values[i]])) g.values.add(values[i]);
-      if (!valixBlank(t[employers[i]])) g.employers.add(employers[i]);
-      if (!valixBlank(t[persons[i]])) g.persons.add(employers[i] + ':' + persons[i]);
-    }
+    var blank = this.blankTexts();
+    var pairs = this.personKeys();
+    // The findings by code, so that each code's distinct texts are counted in one pass with a stamp per
+    // text (or person): the stamp is the code's rank + 1 when the text was seen under that code.
+    var order = this.orderByCode();
+    var valueSeen = new Uint32Array(t.length);
+    var employerSeen = new Uint32Array(t.length);
+    var personSeen = new Uint32Array(pairs.count);
     /** @type {CodeSummaryRow[]} */
     var rows = [];
-    by.forEach(function (g) {
-      var code = t[g.code];
-      rows.push({
-        weight: code.charAt(0),
-        code: code,
-        message: t[g.message],
-        count: g.count,
-        values: g.values.size,
-        employers: g.employers.size,
-        persons: g.persons.size,
-        structure: valixIsStructure(code),
-      });
-    });
+    var j = 0;
+    var rank = 0;
+    while (j < order.length) {
+      var code = codes[order[j]];
+      var stamp = ++rank;
+      var row = { weight: t[code].charAt(0), code: t[code], message: t[messages[order[j]]], count: 0, values: 0,
+                  employers: 0, persons: 0, structure: valixIsStructure(t[code]) };
+      for (; j < order.length && codes[order[j]] === code; j++) {
+        var i = order[j];
+        row.count++;
+        var v = values[i];
+        if (!blank[v] && valueSeen[v] !== stamp) {
+          valueSeen[v] = stamp;
+          row.values++;
+        }
+        var e = employers[i];
+        if (!blank[e] && employerSeen[e] !== stamp) {
+          employerSeen[e] = stamp;
+          row.employers++;
+        }
+        var pk = pairs.keys[i];
+        if (pk !== 0 && personSeen[pk] !== stamp) {
+          personSeen[pk] = stamp;
+          row.persons++;
+        }
+      }
+      rows.push(row);
+    }
     rows.sort(function (a, b) {
       if (a.count !== b.count) return b.count - a.count;
       if (a.weight !== b.weight) return a.weight === 'E' ? -1 : b.weight === 'E' ? 1 : a.weight < b.weight ? -1 : 1;
@@ -471,6 +508,45 @@ class FindingStore {
     });
     this.cache.summary = rows;
     return rows;
+  }
+
+  /**
+   * For each text, 1 when it is empty or only blanks (a filler, no value).
+   * @returns {Uint8Array}
+   */
+  blankTexts() {
+    if (this.cache.blank && this.cache.blank.length === this.texts.length) return this.cache.blank;
+    var t = this.texts;
+    var blank = new Uint8Array(t.length);
+    for (var k = 0; k < t.length; k++) blank[k] = /^ *$/.test(t[k]) ? 1 : 0;
+    this.cache.blank = blank;
+    return blank;
+  }
+
+  /**
+   * A number for each person (employer and employee identifier) of each finding, 0 where the employee
+   * identifier is blank.
+   * @returns {{keys: Uint32Array, count: number}}
+   */
+  personKeys() {
+    if (this.cache.personKeys) return this.cache.personKeys;
+    var blank = this.blankTexts();
+    var employers = this.columns[1];
+    var persons = this.columns[2];
+    /** @type {Map<number, Map<number, number>>} */
+    var by = new Map();
+    var keys = new Uint32Array(this.size);
+    var count = 1;
+    for (var i = 0; i < this.size; i++) {
+      if (blank[persons[i]]) continue;
+      var of = by.get(employers[i]);
+      if (!of) by.set(employers[i], of = new Map());
+      var k = of.get(persons[i]);
+      if (k === undefined) of.set(persons[i], k = count++);
+      keys[i] = k;
+    }
+    this.cache.personKeys = { keys: keys, count: count };
+    return this.cache.personKeys;
   }
 
   /**
@@ -484,17 +560,23 @@ class FindingStore {
     var codes = this.columns[0];
     var elements = this.columns[3];
     var values = this.columns[4];
-    /** @type {Map<string, {element: string, value: string, count: number}>} */
+    /** @type {Map<number, Map<number, number>>} */
     var by = new Map();
-    var t = this.texts;
     for (var i = 0; i < this.size; i++) {
       if (codes[i] !== id) continue;
-      var key = elements[i] + ':' + values[i];
-      var g = by.get(key);
-      if (!g) by.set(key, g = { element: t[elements[i]], value: t[values[i]], count: 0 });
-      g.count++;
+      var of = by.get(elements[i]);
+      if (!of) by.set(elements[i], of = new Map());
+      of.set(values[i], (of.get(values[i]) || 0) + 1);
     }
-    return Array.from(by.values()).sort(function (a, b) {
+    var t = this.texts;
+    /** @type {{element: string, value: string, count: number}[]} */
+    var out = [];
+    by.forEach(function (of, element) {
+      of.forEach(function (count, value) {
+        out.push({ element: t[element], value: t[value], count: count });
+      });
+    });
+    return out.sort(function (a, b) {
       if (a.count !== b.count) return b.count - a.count;
       if (a.element !== b.element) return a.element < b.element ? -1 : 1;
       return a.value < b.value ? -1 : a.value > b.value ? 1 : 0;
@@ -596,7 +678,8 @@ class FindingStore {
       weightOf = new Uint8Array(t.length);
       for (var k = 0; k < t.length; k++) weightOf[k] = t[k].charCodeAt(0) === weight ? 1 : 0;
     }
-    var lineText = textMatch ? o.text || '' : '';
+    // A line text holds only digits and commas.
+    var lineText = textMatch && /^[0-9,]+$/.test(o.text || '') ? o.text || '' : '';
     var out = new Uint32Array(this.size);
     var n = 0;
     for (var j = 0; j < order.length; j++) {
@@ -610,7 +693,7 @@ class FindingStore {
       if (textMatch) {
         var hit = false;
         for (var c = 0; c < cols.length && !hit; c++) hit = textMatch[cols[c][i]] === 1;
-        if (!hit && this.lineText(i).indexOf(lineText) < 0) continue;
+        if (!hit && (lineText === '' || this.lineText(i).indexOf(lineText) < 0)) continue;
       }
       out[n++] = i;
     }
@@ -623,10 +706,18 @@ class FindingStore {
    * @returns {Uint8Array}
    */
   textMatches(text) {
-    var needle = text.toLocaleLowerCase('cs');
+    var needle = text.toLowerCase();
     var t = this.texts;
+    if (!this.cache.lower || this.cache.lower.length !== t.length) {
+      // The texts in lower case, made once: a filter change then only searches them.
+      /** @type {string[]} */
+      var lower = [];
+      for (var j = 0; j < t.length; j++) lower.push(t[j].toLowerCase());
+      this.cache.lower = lower;
+    }
+    var l = this.cache.lower;
     var m = new Uint8Array(t.length);
-    for (var k = 0; k < t.length; k++) m[k] = t[k].toLocaleLowerCase('cs').indexOf(needle) >= 0 ? 1 : 0;
+    for (var k = 0; k < t.length; k++) m[k] = l[k].indexOf(needle) >= 0 ? 1 : 0;
     return m;
   }
 
@@ -699,14 +790,13 @@ function valixRadixPass(order, keys, shift) {
  * @returns {{codes: CodeComparison[], fresh: Uint8Array, fixed: number, still: number, added: number}}
  */
 function compareRuns(prev, cur) {
-  // prev's texts by cur's numbers, so that a key is five numbers of cur (-1 for a text cur lacks).
+  // prev's texts by cur's numbers, so that a key is five numbers of cur (-1 for a text cur lacks: a key
+  // with one cannot be in cur).
   var translate = new Int32Array(prev.texts.length);
   for (var k = 0; k < prev.texts.length; k++) {
     var id = cur.textIds.get(prev.texts[k]);
     translate[k] = id === undefined ? -1 : id;
   }
-  /** @type {Map<string, number>} */
-  var left = new Map();
   /** @type {Map<string, CodeComparison>} */
   var byCode = new Map();
   /** @param {string} code */
@@ -715,52 +805,120 @@ function compareRuns(prev, cur) {
     if (!r) byCode.set(code, r = { code: code, weight: code.charAt(0), fixed: 0, still: 0, added: 0 });
     return r;
   }
-  var pc = prev.columns;
-  /** @type {string[]} */
-  var prevKeys = new Array(prev.size);
-  for (var i = 0; i < prev.size; i++) {
-    var key = translate[pc[0][i]] + ',' + translate[pc[1][i]] + ',' + translate[pc[2][i]] + ',' +
-        translate[pc[3][i]] + ',' + translate[pc[4][i]];
-    prevKeys[i] = key;
-    left.set(key, (left.get(key) || 0) + 1);
-  }
   var cc = cur.columns;
+  var keys = new ValixKeyTable(cur.size);
+  var curKey = new Uint32Array(cur.size);
+  for (var j = 0; j < cur.size; j++) curKey[j] = keys.add(cc[0][j], cc[1][j], cc[2][j], cc[3][j], cc[4][j]);
+  var waiting = new Int32Array(keys.count);
+  var pc = prev.columns;
+  var fixed = 0;
+  for (var i = 0; i < prev.size; i++) {
+    var a = translate[pc[0][i]];
+    var b = translate[pc[1][i]];
+    var c = translate[pc[2][i]];
+    var d = translate[pc[3][i]];
+    var e = translate[pc[4][i]];
+    var key = a < 0 || b < 0 || c < 0 || d < 0 || e < 0 ? -1 : keys.find(a, b, c, d, e);
+    if (key >= 0) {
+      waiting[key]++;
+    } else {
+      row(prev.texts[pc[0][i]]).fixed++;
+      fixed++;
+    }
+  }
   var fresh = new Uint8Array(cur.size);
   var still = 0;
   var added = 0;
-  for (var j = 0; j < cur.size; j++) {
-    var ckey = cc[0][j] + ',' + cc[1][j] + ',' + cc[2][j] + ',' + cc[3][j] + ',' + cc[4][j];
-    var count = left.get(ckey) || 0;
-    var r = row(cur.texts[cc[0][j]]);
-    if (count > 0) {
-      left.set(ckey, count - 1);
+  for (var n = 0; n < cur.size; n++) {
+    var r = row(cur.texts[cc[0][n]]);
+    if (waiting[curKey[n]] > 0) {
+      waiting[curKey[n]]--;
       r.still++;
       still++;
     } else {
-      fresh[j] = 1;
+      fresh[n] = 1;
       r.added++;
       added++;
     }
   }
-  var fixed = 0;
-  // What is left of the previous run was fixed; each key counted once per finding of prev.
-  for (var p = 0; p < prev.size; p++) {
-    var rest = left.get(prevKeys[p]) || 0;
-    if (rest > 0) {
-      left.set(prevKeys[p], rest - 1);
-      row(prev.texts[pc[0][p]]).fixed++;
-      fixed++;
+  // What the previous run had beyond this one's was fixed.
+  for (var q = 0; q < keys.count; q++) {
+    if (waiting[q] > 0) {
+      row(cur.texts[keys.keys[5 * q]]).fixed += waiting[q];
+      fixed += waiting[q];
     }
   }
   cur.newMarks = fresh;
-  var codes = Array.from(byCode.values()).sort(function (a, b) {
-    var na = a.fixed + a.still + a.added;
-    var nb = b.fixed + b.still + b.added;
-    if (na !== nb) return nb - na;
-    if (a.weight !== b.weight) return a.weight === 'E' ? -1 : 1;
-    return a.code < b.code ? -1 : a.code > b.code ? 1 : 0;
+  cur.cache = {};
+  var codes = Array.from(byCode.values()).sort(function (x, y) {
+    var nx = x.fixed + x.still + x.added;
+    var ny = y.fixed + y.still + y.added;
+    if (nx !== ny) return ny - nx;
+    if (x.weight !== y.weight) return x.weight === 'E' ? -1 : 1;
+    return x.code < y.code ? -1 : x.code > y.code ? 1 : 0;
   });
   return { codes: codes, fresh: fresh, fixed: fixed, still: still, added: added };
+}
+
+/** Keys of five text numbers, each given a number of its own in the order first added (open addressing). */
+class ValixKeyTable {
+  /** @param {number} most the most keys that will be added */
+  constructor(most) {
+    var size = 16;
+    while (size < 2 * most) size *= 2;
+    this.mask = size - 1;
+    this.slots = new Int32Array(size).fill(-1);
+    this.keys = new Uint32Array(5 * Math.max(most, 1));
+    this.count = 0;
+  }
+
+  /**
+   * The slot of the key, or the free slot where it would go.
+   * @param {number} a @param {number} b @param {number} c @param {number} d @param {number} e
+   * @returns {number}
+   */
+  slot(a, b, c, d, e) {
+    var h = Math.imul(a, 0x9e3779b1) ^ Math.imul(b + 0x7f4a7c15, 0x85ebca6b) ^ Math.imul(c + 0x165667b1, 0xc2b2ae35) ^
+        Math.imul(d + 0x27d4eb2f, 0x9e3779b1) ^ Math.imul(e + 0x61c88647, 0x85ebca6b);
+    h ^= h >>> 15;
+    var s = h & this.mask;
+    var keys = this.keys;
+    for (;;) {
+      var k = this.slots[s];
+      if (k < 0) return s;
+      var at = 5 * k;
+      if (keys[at] === a && keys[at + 1] === b && keys[at + 2] === c && keys[at + 3] === d && keys[at + 4] === e) return s;
+      s = (s + 1) & this.mask;
+    }
+  }
+
+  /**
+   * The key's number, added if new.
+   * @param {number} a @param {number} b @param {number} c @param {number} d @param {number} e
+   * @returns {number}
+   */
+  add(a, b, c, d, e) {
+    var s = this.slot(a, b, c, d, e);
+    if (this.slots[s] >= 0) return this.slots[s];
+    var id = this.count++;
+    var at = 5 * id;
+    this.keys[at] = a;
+    this.keys[at + 1] = b;
+    this.keys[at + 2] = c;
+    this.keys[at + 3] = d;
+    this.keys[at + 4] = e;
+    this.slots[s] = id;
+    return id;
+  }
+
+  /**
+   * The key's number, or -1.
+   * @param {number} a @param {number} b @param {number} c @param {number} d @param {number} e
+   * @returns {number}
+   */
+  find(a, b, c, d, e) {
+    return this.slots[this.slot(a, b, c, d, e)];
+  }
 }
 
 // ---- Saved reports ----
@@ -800,85 +958,103 @@ function parseCsvReport(input) {
   var bytes = input instanceof Uint8Array ? input : new Uint8Array(input);
   var store = new FindingStore();
   var first = true;
-  var ended = false;
+  /** @param {string[]} cells */
+  function take(cells) {
+    if (first) {
+      first = false;
+      if (cells.join(';') === VALIX_CSV_HEADER) return;
+    }
+    // A finding's row has eight cells (its line may be a blank filler, as for an employer's finding
+    // about all its records).
+    if (cells.length === 8) {
+      store.addRecord({
+        line: cells[0], code: cells[1], employer: cells[2], person: cells[3],
+        element: cells[4], value: cells[5], expected: cells[6], message: cells[7],
+      });
+    } else if (cells.length === 2 && cells[0].indexOf('Celkem chyb vahy ') === 0) {
+      var n = parseInt(cells[1], 10);
+      if (cells[0] === 'Celkem chyb vahy E:') store.totals.e = n;
+      else if (cells[0] === 'Celkem chyb vahy W:') store.totals.w = n;
+    }
+    // Anything else (the empty lines before the totals, a message of a run that ended early) is no
+    // finding.
+  }
   valixPieces(bytes, 10, function (text, last) {
     var pos = 0;
-    /** @type {string[]} */
-    var cells = [];
-    while (pos < text.length && !ended) {
-      // One line, its cells split at ';' outside quotes; a quoted cell may hold a line end.
-      var start = pos;
-      cells = [];
-      var complete = false;
-      for (;;) {
-        if (text.charCodeAt(pos) === 34) {
-          var cell = '';
-          var q = pos + 1;
-          var closed = false;
-          while (q < text.length) {
-            var next = text.indexOf('"', q);
-            if (next < 0) break;
-            cell += text.substring(q, next);
-            if (text.charCodeAt(next + 1) === 34) {
-              cell += '"';
-              q = next + 2;
-              continue;
-            }
-            q = next + 1;
-            closed = true;
-            break;
-          }
-          if (!closed) break;
-          // Anything up to the next ';' or line end after the closing quote belongs to the cell too.
-          var endq = q;
-          while (endq < text.length && text[endq] !== ';' && text[endq] !== '\r' && text[endq] !== '\n') endq++;
-          cell += text.substring(q, endq);
-          cells.push(cell);
-          pos = endq;
-        } else {
-          var e = pos;
-          while (e < text.length && text[e] !== ';' && text[e] !== '\r' && text[e] !== '\n') e++;
-          cells.push(text.substring(pos, e));
-          pos = e;
-        }
-        if (pos >= text.length) {
-          complete = last;
-          break;
-        }
-        if (text[pos] === ';') {
-          pos++;
-          continue;
-        }
-        // The line end: CR LF as the program writes it (a lone LF or CR is taken too).
-        if (text[pos] === '\r' && pos + 1 >= text.length && !last) break;
-        pos += text[pos] === '\r' && text[pos + 1] === '\n' ? 2 : 1;
-        complete = true;
-        break;
+    // The next '"' of the text, looked for again only once passed (most lines hold none).
+    var quote = -1;
+    while (pos < text.length) {
+      var eol = text.indexOf('\n', pos);
+      if (eol < 0) {
+        if (!last) return text.substring(pos);
+        eol = text.length;
       }
-      if (!complete) return text.substring(start);
-      if (first) {
-        first = false;
-        if (cells.join(';') === VALIX_CSV_HEADER) continue;
+      if (quote !== Infinity && quote < pos) {
+        quote = text.indexOf('"', pos);
+        if (quote < 0) quote = Infinity;
       }
-      if (cells.length === 2 && /^Celkem chyb vahy ([EW]):$/.test(cells[0])) {
-        var n = parseInt(cells[1], 10);
-        if (cells[0].charAt(17) === 'E') store.totals.e = n;
-        else store.totals.w = n;
+      if (quote > eol) {
+        // A line without quoted cells, the usual one.
+        var end = eol > pos && text.charCodeAt(eol - 1) === 13 ? eol - 1 : eol;
+        take(text.substring(pos, end).split(';'));
+        pos = eol + 1;
         continue;
       }
-      if (cells.length === 8 && /^[0-9]/.test(cells[0])) {
-        store.addRecord({
-          line: cells[0], code: cells[1], employer: cells[2], person: cells[3],
-          element: cells[4], value: cells[5], expected: cells[6], message: cells[7],
-        });
-      }
-      // Anything else (the empty lines before the totals, a message of a run that ended early) is no
-      // finding.
+      var line = valixQuotedLine(text, pos, last);
+      if (!line) return text.substring(pos);
+      take(line.cells);
+      pos = line.next;
     }
     return '';
   });
   store.finish([1]);
   return store;
+}
+
+/**
+ * One line of the CSV report with quoted cells, from `pos`: its cells and where the next line starts, or
+ * null when the text ends inside it (a quoted cell may hold a line end) and more text is to come.
+ * @param {string} text
+ * @param {number} pos
+ * @param {boolean} last
+ * @returns {{cells: string[], next: number}|null}
+ */
+function valixQuotedLine(text, pos, last) {
+  /** @type {string[]} */
+  var cells = [];
+  for (;;) {
+    var cell = '';
+    if (text.charCodeAt(pos) === 34) {
+      var q = pos + 1;
+      for (;;) {
+        var close = text.indexOf('"', q);
+        if (close < 0) return last ? { cells: cells.concat(cell + text.substring(q)), next: text.length } : null;
+        cell += text.substring(q, close);
+        if (text.charCodeAt(close + 1) === 34) {
+          cell += '"';
+          q = close + 2;
+          continue;
+        }
+        pos = close + 1;
+        break;
+      }
+    }
+    // Up to the next ';' or line end (after a closing quote nothing is expected, but it belongs to the cell).
+    var e = pos;
+    while (e < text.length) {
+      var c = text.charCodeAt(e);
+      if (c === 59 || c === 13 || c === 10) break;
+      e++;
+    }
+    cells.push(cell + text.substring(pos, e));
+    if (e >= text.length) return last ? { cells: cells, next: e } : null;
+    if (text.charCodeAt(e) === 59) {
+      pos = e + 1;
+      continue;
+    }
+    if (text.charCodeAt(e) === 13 && e + 1 >= text.length && !last) return null;
+    return { cells: cells, next: text.charCodeAt(e) === 13 && text.charCodeAt(e + 1) === 10 ? e + 2 : e + 1 };
+  }
 }
 
 /**
