@@ -496,12 +496,14 @@ class Explorer {
       var r = this.store.record(index);
       el.hidden = false;
       el.style.top = top + k * VALIX_ROW_HEIGHT + 'px';
-      el.dataset.line = String(r.line);
+      // The line as the report shows it: a person's two records' finding names both ("519,579").
+      var line = r.lineText || String(r.line);
+      el.dataset.line = line;
       el.dataset.index = String(index);
       el.className = 'ex-row ' + (r.weight === 'W' ? 'w' : 'e') + (index === this.chosen ? ' chosen' : '') +
           (this.isNew && this.isNew[index] ? ' new' : '');
       var cells = el.children;
-      var texts = [r.line, r.code, r.employer, r.person, r.element, r.value, r.expected, r.message];
+      var texts = [line, r.code, r.employer, r.person, r.element, r.value, r.expected, r.message];
       for (var t = 0; t < 8; t++) {
         var text = String(texts[t]);
         if (cells[t].textContent !== text) cells[t].textContent = text;
@@ -530,7 +532,7 @@ class Explorer {
     pre.textContent = '';
     delete box.dataset.line;
     if (!this.source || !files[file] || !(line > 0)) {
-      title.textContent = 'Řádek ' + r.line + ': ' + r.code + ' – zdrojový soubor není k dispozici' +
+      title.textContent = 'Řádek ' + (r.lineText || r.line) + ': ' + r.code + ' – zdrojový soubor není k dispozici' +
           (this.source ? '' : ' (otevřete protokol spolu se vstupním souborem)');
       return;
     }
