@@ -345,11 +345,18 @@ async function launch() {
     // Screenshots for the documentation: the summary of zpv-chyby.xml, the patterns of a generated
     // document with faults in many records, and a finding of zpv-chyby.xml with its input lines.
     if (browserName === 'chromium') await step('screenshots', async () => {
+      // From the top of one element to the bottom of another, in the page's coordinates.
       const shoot = async (name, from, to) => {
-        const a = await (await page.$(from)).boundingBox();
-        const b = await (await page.$(to)).boundingBox();
-        await page.screenshot({ path: path.join(out, name), clip: { x: a.x - 8, y: a.y - 8, width: a.width + 16, height: b.y + b.height - a.y + 16 } });
+        const clip = await page.evaluate((f, t) => {
+          window.scrollTo(0, 0);
+          const a = document.querySelector(f).getBoundingClientRect();
+          const b = document.querySelector(t).getBoundingClientRect();
+          const box = document.getElementById('explorer').getBoundingClientRect();
+          return { x: box.x + 4, y: a.y - 8, width: box.width - 8, height: b.bottom - a.y + 16 };
+        }, from, to);
+        await page.screenshot({ path: path.join(out, name), clip });
       };
+      await page.goto(`file://${path.resolve(opt.page)}?epoch=${EPOCH}`); // no result before, no comparison
       const faulty = path.join(out, 'vzory.xml');
       spawnSync(path.join(path.dirname(path.resolve(opt.valix)), 'zpvgen'),
                 ['--size', '3M', '--employees', '50-200', '--error-rate', '0.01', '--seed', '3', '-o', faulty]);
@@ -358,6 +365,7 @@ async function launch() {
       await page.evaluate(() => document.getElementById('explorer').scrollIntoView());
       await shoot('explorer-patterns.png', '#explorer .ex-top', '#explorer .ex-top');
       const doc = path.join(examples, 'zpv-chyby.xml');
+      await page.goto(`file://${path.resolve(opt.page)}?epoch=${EPOCH}`);
       await run([doc]);
       await page.click('#explorer .ex-codes tbody tr[data-code="ES304"]');
       await page.evaluate(() => document.getElementById('explorer').scrollIntoView());
@@ -367,7 +375,6 @@ async function launch() {
       await row.evaluate((e) => e.scrollIntoView({ block: 'center' }));
       await row.click();
       await page.waitForFunction(() => document.getElementById('source').dataset.line !== undefined, { timeout: 20000 });
-      await page.evaluate(() => document.querySelector('#explorer .ex-filters').scrollIntoView());
       await shoot('explorer-source.png', '#explorer .ex-filters', '#source');
     });
   } finally {
