@@ -163,7 +163,7 @@ async function launch() {
       await page.waitForFunction(() => document.body.dataset.status !== undefined, { polling: 100 });
       const status = await page.evaluate(() => document.body.dataset.status);
       if (!check(status === '0', `run of ${files.map((f) => path.basename(f))}: status ${status}`)) return false;
-      await page.waitForSelector('#explorer');
+      await page.waitForSelector('#explorer[data-ready]');
       return true;
     }
     async function exportView() {
@@ -335,7 +335,7 @@ async function launch() {
         await (await page.$('#open-source')).uploadFile(doc);
         await page.evaluate(() => { const e = document.getElementById('explorer'); if (e) e.id = 'explorer-old'; });
         await page.click('#open-report-show');
-        await page.waitForSelector('#explorer');
+        await page.waitForSelector('#explorer[data-ready]');
         await agree(label, report);
         const lines = linesOf(doc);
         await context(label, (f, n) => lines[n - 1]);
@@ -452,8 +452,8 @@ async function big(page, run, setFilter, context) {
   if (browserName === 'chromium') {
     const cdp = await page.createCDPSession();
     await cdp.send('HeapProfiler.collectGarbage');
-    const m = await page.metrics();
-    figures.heapMB = Math.round(m.JSHeapUsedSize / 1048576);
+    const m = await cdp.send('Runtime.getHeapUsage');
+    figures.heapMB = Math.round(m.usedSize / 1048576);
     check(figures.heapMB < 300, `JS heap ${figures.heapMB} MB with ${report.rows.length} findings`);
   }
   const long = await page.evaluate((end) => window.valixLongTasks && window.valixLongTasks.filter((t) => t.start + t.duration > end), runEnd);
@@ -488,7 +488,7 @@ async function big(page, run, setFilter, context) {
     await page.evaluate(() => { const e = document.getElementById('explorer'); if (e) e.id = 'explorer-old'; });
     const opened = Date.now();
     await page.click('#open-report-show');
-    await page.waitForSelector('#explorer');
+    await page.waitForSelector('#explorer[data-ready]');
     const c1 = await context(`${(size / 1073741824).toFixed(1)} GB file, at once`, (f, n) => text(n));
     figures.gigabyteContextFirstMs = c1.ms;
     await new Promise((r) => setTimeout(r, 15000));

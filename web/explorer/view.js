@@ -128,30 +128,48 @@ class Explorer {
     root.innerHTML = VALIX_EXPLORER_HTML;
     this.root = root;
     this.q('.ex-origin').textContent = what.origin || '';
+    // In steps, each a task of its own, so that the page answers input between them even with a million
+    // findings: the totals and the codes; the list; the employers; the comparison with the result before.
     var codes = /** @type {CodeRow[]} */ (store.codeSummary());
     this.codes = codes;
     this.fillTotals(codes);
     this.fillCodes(codes);
-    this.fillEmployers();
     this.isNew = null;
     this.bindFilters();
+    this.q('.ex-count').textContent = 'připravuji seznam…';
     this.place.appendChild(root);
     this.bindList();
-    this.refresh();
-    root.dataset.readyMs = (performance.now() - started).toFixed(1);
-    // The comparison with the result before comes once the explorer is drawn.
+    var that = this;
     var previous = what.previous;
     if (previous) {
-      var that = this;
       this.q('.ex-compare-sum').textContent = 'Porovnávám s předchozí kontrolou…';
       this.q('.ex-compare').hidden = false;
-      setTimeout(function () {
-        if (that.root !== root) return;
+    }
+    var steps = [
+      function () {
+        that.refresh();
+        root.dataset.readyMs = (performance.now() - started).toFixed(1);
+        root.dataset.ready = 'yes';
+      },
+      function () { that.fillEmployers(); },
+      function () {
+        if (!previous) return;
         that.fillCompare(previous);
         root.dataset.compared = 'yes';
-      }, 0);
-    }
+      },
+    ];
+    return new Promise(function (resolve) {
+      var next = function () {
+        if (that.root !== root) return resolve(undefined);
+        var step = steps.shift();
+        if (step) step();
+        if (steps.length === 2) resolve(undefined); // the list is drawn: the explorer is ready
+        if (steps.length) setTimeout(next, 0);
+      };
+      setTimeout(next, 0);
+    });
   }
+
 
   close() {
     if (this.root && this.root.parentNode) this.root.parentNode.removeChild(this.root);
@@ -169,9 +187,6 @@ class Explorer {
     this.q('.ex-e').textContent = valixNumber(e);
     this.q('.ex-w').textContent = valixNumber(w);
     this.q('.ex-codes-n').textContent = valixNumber(codes.length);
-    var employers = this.store.employers();
-    this.employerRows = employers;
-    this.q('.ex-employers-n').textContent = valixNumber(employers.filter(function (/** @type {any} */ x) { return x.employer.trim() !== ''; }).length);
   }
 
   /** @param {CodeRow[]} codes */
@@ -210,8 +225,9 @@ class Explorer {
   /** The explanation and the patterns of one code, and the list filtered to it. @param {string} code */
   chooseCode(code) {
     this.q('#filter-code').value = code;
-    this.showCode(code);
     this.refresh();
+    var that = this;
+    setTimeout(function () { if (that.root) that.showCode(code); }, 0);
   }
 
   /** @param {string} code */
@@ -268,7 +284,8 @@ class Explorer {
   fillEmployers() {
     var body = this.q('.ex-employers tbody');
     var that = this;
-    var employers = this.employerRows || this.store.employers();
+    var employers = this.store.employers();
+    this.q('.ex-employers-n').textContent = valixNumber(employers.filter(function (/** @type {any} */ x) { return x.employer.trim() !== ''; }).length);
     employers.slice(0, VALIX_TABLE_ROWS).forEach(function (/** @type {{employer: string, e: number, w: number}} */ x) {
       var tr = that.countRow(x.employer.trim() || '(hlavička souboru)', x.e, x.w);
       tr.dataset.employer = x.employer;
@@ -373,8 +390,9 @@ class Explorer {
       input.addEventListener('input', later);
       input.addEventListener('change', function () {
         clearTimeout(timer);
-        if (sel === '#filter-code') that.showCode(input.value.trim().toUpperCase());
         that.refresh();
+        // The code's patterns after its rows, in a task of their own.
+        if (sel === '#filter-code') setTimeout(function () { if (that.root) that.showCode(input.value.trim().toUpperCase()); }, 0);
       });
     });
     ['.ex-weight', '.ex-sort', '.ex-only-new'].forEach(function (sel) {
