@@ -9,7 +9,7 @@
 //   - after a corrected document, the comparison counts the corrected findings as fixed, the rest as still there;
 //   - the native program's CSV and XML reports, opened in the page, list the same findings as the run.
 // With --big it checks instead a generated document with a million findings and prints the figures of
-// speed and memory (tools/bench_explorer.sh runs it).
+// speed and memory (tools/bench_web_explorer.sh runs it).
 //
 //   node tests/web/explorer_test.js --browser chromium|firefox --page build-web/web/index.html \
 //        --valix build/valix --source . --npm build-web/npm --out build-web/explorer-chromium [--big 1]

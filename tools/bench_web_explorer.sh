@@ -4,7 +4,7 @@
 # the last finding (at once, and once the line index is built), the JS heap and the long tasks after the
 # run; then the source lines at the end of a clean 1 GB file (tools/bench.sh's clean-1g.xml).
 #
-#   tools/bench_explorer.sh [BUILD_DIR] [WEB_BUILD_DIR]    (default: build and build-web)
+#   tools/bench_web_explorer.sh [BUILD_DIR] [WEB_BUILD_DIR]    (default: build and build-web)
 #
 # The bounds it checks: ready within 2 s, a filter within 300 ms, the source lines within 500 ms, a JS
 # heap under 300 MB, no long task over 200 ms. The figures are printed as one JSON line.
