@@ -334,3 +334,32 @@ test('a list of two files: each finding knows its file and that file\'s own line
   assert.strictEqual(run.store.select({ weight: 'W' }).length, 1);
   fs.rmSync(scratch, { recursive: true, force: true });
 });
+
+test('a corrected document compared with the run before: fixed, still there and new, though lines moved', withPrograms, async () => {
+  const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'valix-explorer-compare-'));
+  const before = fs.readFileSync(path.join(SOURCE, 'examples/zpv-chyby.xml')).toString('latin1');
+  fs.writeFileSync(path.join(scratch, 'before.xml'), before, 'latin1');
+  // The 45 hours a week are corrected (EL005 fixed), a comment line above goes (every later line moves
+  // up by one) and a wrong occupation code comes in (a new EL046 beside the one still there).
+  const after = before.replace('      <!-- more than 40 hours a week -->\r\n', '')
+    .replace('<AA0131>45</AA0131>', '<AA0131>40</AA0131>')
+    .replace('<AA0013>44931</AA0013>', '<AA0013>99999</AA0013>');
+  assert.notStrictEqual(after, before);
+  fs.writeFileSync(path.join(scratch, 'after.xml'), after, 'latin1');
+  const prev = (await wasmRun(scratch, ['before.xml', 'before.csv'])).store;
+  const cur = (await wasmRun(scratch, ['after.xml', 'after.csv'])).store;
+  const c = compareRuns(prev, cur);
+  const by = Object.fromEntries(c.codes.map((r) => [r.code, r]));
+  assert.deepStrictEqual([by.EL005.fixed, by.EL005.still, by.EL005.added], [1, 0, 0]);
+  assert.deepStrictEqual([by.EL046.fixed, by.EL046.still, by.EL046.added], [0, 1, 1]);
+  for (const r of c.codes) {
+    if (r.code !== 'EL005' && r.code !== 'EL046') assert.deepStrictEqual([r.code, r.fixed, r.added], [r.code, 0, 0]);
+  }
+  assert.strictEqual(c.still, prev.count - 1);
+  const fresh = Array.from(cur.select({ onlyNew: true }));
+  assert.deepStrictEqual(fresh.map((i) => [cur.record(i).code, cur.record(i).value]), [['EL046', '99999']]);
+  // Findings after the removed line are still there under a line one less.
+  const moved = cur.select({ code: 'EL079' });
+  assert.strictEqual(cur.record(moved[0]).line, prev.record(prev.select({ code: 'EL079' })[0]).line - 1);
+  fs.rmSync(scratch, { recursive: true, force: true });
+});
