@@ -322,6 +322,22 @@ test('the wasm program\'s findings export to the CSV report\'s rows; saved repor
   assert.ok(findings > 200, `only ${findings} findings in all`);
 });
 
+test('the catalogue made from the program\'s gives every finding\'s message and weight', withPrograms, async () => {
+  const file = process.env.VALIX_CATALOGUE_JS;
+  assert.ok(file && fs.existsSync(file), 'no catalogue.js of the build (VALIX_CATALOGUE_JS)');
+  model.setCatalogue(require(file));
+  assert.deepStrictEqual(model.catalogueEntry('EL005'), {
+    code: 'EL005', weight: 'E', message: 'Překročena maximální hodnota týdenní pracovní doby', expected: '0 - 40' });
+  assert.strictEqual(model.catalogueEntry('KONEC'), null);
+  const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'valix-explorer-catalogue-'));
+  fs.copyFileSync(path.join(SOURCE, 'examples/zpv-chyby.xml'), path.join(scratch, 'case.xml'));
+  const { store } = await wasmRun(scratch, ['case.xml', 'out.csv']);
+  for (const row of store.codeSummary()) {
+    assert.strictEqual(model.catalogueEntry(row.code).message, row.message, row.code);
+  }
+  fs.rmSync(scratch, { recursive: true, force: true });
+});
+
 test('a list of two files: each finding knows its file and that file\'s own line', withPrograms, async () => {
   const dir = path.join(SOURCE, 'tests/data/lists/two-files');
   const scratch = scratchOf(dir);

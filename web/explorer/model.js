@@ -153,6 +153,39 @@ function valixIsStructure(code) {
   return /^ES30[0-9]$/.test(code);
 }
 
+// ---- The catalogue ----
+
+/** @type {Map<string, {code: string, weight: string, message: string, expected: string}>|null} */
+var valixCatalogueByCode = null;
+
+/**
+ * The catalogue to use: rows of code, message and default expected text in catalogue order (the page
+ * holds VALIX_CATALOGUE, made from the program's catalogue at build time; node's tests pass it here).
+ * @param {string[][]} rows
+ */
+function setCatalogue(rows) {
+  valixCatalogueByCode = new Map();
+  for (var i = 0; i < rows.length; i++) {
+    var code = rows[i][0];
+    // The first row of a code is the one the program uses.
+    if (!valixCatalogueByCode.has(code)) {
+      valixCatalogueByCode.set(code, { code: code, weight: code.charAt(0), message: rows[i][1], expected: rows[i][2] });
+    }
+  }
+}
+
+/**
+ * A code's entry in the program's catalogue (weight, message, default expected text), or null for a code
+ * the catalogue lacks (or with no catalogue at hand).
+ * @param {string} code
+ * @returns {{code: string, weight: string, message: string, expected: string}|null}
+ */
+function catalogueEntry(code) {
+  if (!valixCatalogueByCode && typeof VALIX_CATALOGUE !== 'undefined') setCatalogue(VALIX_CATALOGUE);
+  var e = valixCatalogueByCode ? valixCatalogueByCode.get(code) : undefined;
+  return e || null;
+}
+
 // ---- The store ----
 
 var VALIX_COLUMNS = ['code', 'employer', 'person', 'element', 'value', 'expected', 'message'];
@@ -1131,6 +1164,8 @@ if (typeof module === 'object' && module.exports) {
   module.exports = {
     FindingStore: FindingStore,
     compareRuns: compareRuns,
+    catalogueEntry: catalogueEntry,
+    setCatalogue: setCatalogue,
     parseCsvReport: parseCsvReport,
     parseXmlReport: parseXmlReport,
     encodeCp1250: valixEncodeCp1250,
