@@ -4,7 +4,8 @@
 //
 //   node --expose-gc tools/bench_explorer.js [FINDINGS]
 //
-// The batches are made here the way web/main.cpp makes them; their making is not timed.
+// The batches are made here the way web/main.cpp makes them (a thousand findings each); their making is
+// not timed.
 'use strict';
 const path = require('path');
 const model = require(path.join(__dirname, '..', 'web', 'explorer', 'model.js'));
@@ -72,7 +73,7 @@ function storeOf(n) {
   let records = [];
   for (const r of findings(n)) {
     records.push(r);
-    if (records.length === 4096) {
+    if (records.length === 1024) {
       batches.push(batchOf(records));
       records = [];
     }
@@ -93,7 +94,9 @@ function storeOf(n) {
   const seconds = (performance.now() - t0) / 1000;
   gc();
   const heap = process.memoryUsage().heapUsed - before;
-  return { store, seconds, longest, heap };
+  const buffers = store.lines.buffer.byteLength + store.columns.reduce((n, c) => n + c.buffer.byteLength, 0) +
+    store.codeValues.bytes + store.codeEmployers.bytes + store.codePersons.bytes + store.blank.byteLength;
+  return { store, seconds, longest, heap, buffers };
 }
 
 function time(label, f) {
@@ -103,10 +106,11 @@ function time(label, f) {
   return v;
 }
 
-const { store, seconds, longest, heap } = storeOf(total);
+const { store, seconds, longest, heap, buffers } = storeOf(total);
 console.log(`${store.count} findings, ${store.texts.length} distinct texts`);
 console.log(`${'batches added'.padEnd(44)} ${(seconds * 1000).toFixed(0).padStart(6)} ms (longest batch ${longest.toFixed(1)} ms)`);
-console.log(`${'JS heap of the store'.padEnd(44)} ${(heap / 1048576).toFixed(1).padStart(6)} MB`);
+console.log(`${'JS heap of the store: objects'.padEnd(44)} ${(heap / 1048576).toFixed(1).padStart(6)} MB`);
+console.log(`${'  and its typed arrays'.padEnd(44)} ${(buffers / 1048576).toFixed(1).padStart(6)} MB`);
 time('codeSummary()', () => store.codeSummary());
 time('patterns(EL046)', () => store.patterns('EL046'));
 time('employers()', () => store.employers());
@@ -123,4 +127,5 @@ if (back.count !== store.count) throw new Error('the CSV read back has ' + back.
 const next = storeOf(Math.floor(total * 0.9)).store;
 time('compareRuns() with a run of 90 % of them', () => model.compareRuns(store, next));
 gc();
-console.log(`${'JS heap in all (two stores, a CSV read back)'.padEnd(44)} ${(process.memoryUsage().heapUsed / 1048576).toFixed(1).padStart(6)} MB`);
+const mem = process.memoryUsage();
+console.log(`${'JS heap in all (two stores, a CSV read back)'.padEnd(44)} ${((mem.heapUsed + mem.arrayBuffers) / 1048576).toFixed(1).padStart(6)} MB (objects ${(mem.heapUsed / 1048576).toFixed(1)}, array buffers ${(mem.arrayBuffers / 1048576).toFixed(1)})`);

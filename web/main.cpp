@@ -3,7 +3,7 @@
 // small buffer would hand it over in thousands of calls for a large file.
 //
 // When the worker asks for the findings (Module.valixFindings), every finding the report lists goes to it
-// as well, packed into batches of a few thousand that it posts to the page, and the line where each input
+// as well, packed into batches of a thousand that it posts to the page, and the line where each input
 // file begins to Module.valixFileStart. The batch format is described in web/explorer/model.js, which reads
 // it: a header, the records as numbers, and each distinct text of the batch once.
 #include "report/observer.h"
@@ -44,10 +44,12 @@ constexpr std::uint32_t kMagic = 0x31425856; // "VXB1"
 constexpr int kFields = 9;                   // the line as a number and as a text, seven texts
 constexpr int kTextsOfRecord = 8;
 constexpr std::uint32_t kPlainLine = 0xffffffff; // the line text is just the number's decimal text
-constexpr std::size_t kRecords = 4096;
-constexpr std::size_t kTexts = 8192;
-constexpr std::size_t kBytes = 256 * 1024;
-constexpr std::size_t kSlots = 16384; // the batch's texts by hash; a power of two above twice kTexts
+// A batch stays below 128 KB: the browser takes a larger buffer from fresh pages of memory each time, and
+// their first touch cost more than the whole batch's making (a quarter of the run with many findings).
+constexpr std::size_t kRecords = 1024;
+constexpr std::size_t kTexts = 2048;
+constexpr std::size_t kBytes = 48 * 1024;
+constexpr std::size_t kSlots = 4096; // the batch's texts by hash; a power of two, twice kTexts
 
 // One batch being filled. Its texts are interned in a small hash table that is emptied with the batch,
 // so that the codes, employers, elements and messages that repeat stand once in it.
@@ -56,10 +58,11 @@ struct Batch {
     std::uint32_t records[kRecords * kFields];
     std::uint32_t offsets[kTexts + 1];
     unsigned char bytes[kBytes];
-    std::uint32_t slots[kSlots]; // text number + 1, 0 for a free slot
-    std::uint32_t n = 0;         // records
-    std::uint32_t m = 0;         // texts
-    std::uint32_t b = 0;         // bytes of text
+    std::uint32_t slots[kSlots];        // text number + 1, 0 for a free slot
+    std::uint32_t last[kTextsOfRecord]; // each field's text number in the record before, for a quick match
+    std::uint32_t n = 0;                // records
+    std::uint32_t m = 0;                // texts
+    std::uint32_t b = 0;                // bytes of text
 };
 
 Batch batch;
@@ -77,10 +80,29 @@ void hand_over() {
     std::memset(batch.slots, 0, sizeof batch.slots);
 }
 
+bool same_text(std::uint32_t id, std::string_view s) {
+    const std::uint32_t from = batch.offsets[id];
+    const std::uint32_t to = id + 1 == batch.m ? batch.b : batch.offsets[id + 1];
+    return to - from == s.size() && std::memcmp(batch.bytes + from, s.data(), s.size()) == 0;
+}
+
+// A text's hash from its length and at most its first and last 8 bytes: the texts that share those (a
+// message with another) are told apart by the comparison in the table.
+std::uint32_t hash(std::string_view s) {
+    std::uint64_t head = 0;
+    std::uint64_t tail = 0;
+    if (s.size() >= 8) {
+        std::memcpy(&head, s.data(), 8);
+        std::memcpy(&tail, s.data() + s.size() - 8, 8);
+    } else {
+        std::memcpy(&head, s.data(), s.size());
+    }
+    const std::uint64_t h = (head * 0x9e3779b97f4a7c15u) ^ (tail * 0xc2b2ae3d27d4eb4fu) ^ s.size();
+    return static_cast<std::uint32_t>(h ^ (h >> 29) ^ (h >> 47));
+}
+
 std::uint32_t intern(std::string_view s) {
-    std::uint32_t h = 2166136261u;
-    for (const char c : s)
-        h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+    const std::uint32_t h = hash(s);
     for (std::size_t slot = h & (kSlots - 1);; slot = (slot + 1) & (kSlots - 1)) {
         const std::uint32_t k = batch.slots[slot];
         if (k == 0) {
@@ -91,9 +113,7 @@ std::uint32_t intern(std::string_view s) {
             batch.slots[slot] = id + 1;
             return id;
         }
-        const std::uint32_t from = batch.offsets[k - 1];
-        const std::uint32_t to = k == batch.m ? batch.b : batch.offsets[k];
-        if (to - from == s.size() && std::memcmp(batch.bytes + from, s.data(), s.size()) == 0)
+        if (same_text(k - 1, s))
             return k - 1;
     }
 }
@@ -125,8 +145,12 @@ void on_finding(void*, const report::Finding& f) {
     bool plain = false;
     r[0] = line_number(f.line, &plain);
     r[1] = plain ? kPlainLine : intern(f.line);
-    for (int i = 1; i < kTextsOfRecord; ++i)
-        r[1 + i] = intern(texts[i]);
+    // Most fields repeat the text of the finding before (its employer, person, code, message): compared
+    // with that one first, it is not hashed.
+    for (int i = 1; i < kTextsOfRecord; ++i) {
+        const bool repeated = batch.n > 0 && same_text(batch.last[i], texts[i]);
+        r[1 + i] = batch.last[i] = repeated ? batch.last[i] : intern(texts[i]);
+    }
     ++batch.n;
 }
 

@@ -322,6 +322,22 @@ test('the wasm program\'s findings export to the CSV report\'s rows; saved repor
   assert.ok(findings > 200, `only ${findings} findings in all`);
 });
 
+test('the catalogue made from the program\'s gives every finding\'s message and weight', withPrograms, async () => {
+  const file = process.env.VALIX_CATALOGUE_JS;
+  assert.ok(file && fs.existsSync(file), 'no catalogue.js of the build (VALIX_CATALOGUE_JS)');
+  model.setCatalogue(require(file));
+  assert.deepStrictEqual(model.catalogueEntry('EL005'), {
+    code: 'EL005', weight: 'E', message: 'Překročena maximální hodnota týdenní pracovní doby', expected: '0 - 40' });
+  assert.strictEqual(model.catalogueEntry('KONEC'), null);
+  const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'valix-explorer-catalogue-'));
+  fs.copyFileSync(path.join(SOURCE, 'examples/zpv-chyby.xml'), path.join(scratch, 'case.xml'));
+  const { store } = await wasmRun(scratch, ['case.xml', 'out.csv']);
+  for (const row of store.codeSummary()) {
+    assert.strictEqual(model.catalogueEntry(row.code).message, row.message, row.code);
+  }
+  fs.rmSync(scratch, { recursive: true, force: true });
+});
+
 test('a list of two files: each finding knows its file and that file\'s own line', withPrograms, async () => {
   const dir = path.join(SOURCE, 'tests/data/lists/two-files');
   const scratch = scratchOf(dir);
@@ -332,5 +348,34 @@ test('a list of two files: each finding knows its file and that file\'s own line
   assert.strictEqual(r.length, 1);
   assert.deepStrictEqual([run.store.record(r[0]).line, run.store.record(r[0]).file, run.store.record(r[0]).fileLine], [118, 1, 33]);
   assert.strictEqual(run.store.select({ weight: 'W' }).length, 1);
+  fs.rmSync(scratch, { recursive: true, force: true });
+});
+
+test('a corrected document compared with the run before: fixed, still there and new, though lines moved', withPrograms, async () => {
+  const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'valix-explorer-compare-'));
+  const before = fs.readFileSync(path.join(SOURCE, 'examples/zpv-chyby.xml')).toString('latin1');
+  fs.writeFileSync(path.join(scratch, 'before.xml'), before, 'latin1');
+  // The 45 hours a week are corrected (EL005 fixed), a comment line above goes (every later line moves
+  // up by one) and a wrong occupation code comes in (a new EL046 beside the one still there).
+  const after = before.replace('      <!-- more than 40 hours a week -->\r\n', '')
+    .replace('<AA0131>45</AA0131>', '<AA0131>40</AA0131>')
+    .replace('<AA0013>44931</AA0013>', '<AA0013>99999</AA0013>');
+  assert.notStrictEqual(after, before);
+  fs.writeFileSync(path.join(scratch, 'after.xml'), after, 'latin1');
+  const prev = (await wasmRun(scratch, ['before.xml', 'before.csv'])).store;
+  const cur = (await wasmRun(scratch, ['after.xml', 'after.csv'])).store;
+  const c = compareRuns(prev, cur);
+  const by = Object.fromEntries(c.codes.map((r) => [r.code, r]));
+  assert.deepStrictEqual([by.EL005.fixed, by.EL005.still, by.EL005.added], [1, 0, 0]);
+  assert.deepStrictEqual([by.EL046.fixed, by.EL046.still, by.EL046.added], [0, 1, 1]);
+  for (const r of c.codes) {
+    if (r.code !== 'EL005' && r.code !== 'EL046') assert.deepStrictEqual([r.code, r.fixed, r.added], [r.code, 0, 0]);
+  }
+  assert.strictEqual(c.still, prev.count - 1);
+  const fresh = Array.from(cur.select({ onlyNew: true }));
+  assert.deepStrictEqual(fresh.map((i) => [cur.record(i).code, cur.record(i).value]), [['EL046', '99999']]);
+  // Findings after the removed line are still there under a line one less.
+  const moved = cur.select({ code: 'EL079' });
+  assert.strictEqual(cur.record(moved[0]).line, prev.record(prev.select({ code: 'EL079' })[0]).line - 1);
   fs.rmSync(scratch, { recursive: true, force: true });
 });

@@ -153,6 +153,39 @@ function valixIsStructure(code) {
   return /^ES30[0-9]$/.test(code);
 }
 
+// ---- The catalogue ----
+
+/** @type {Map<string, {code: string, weight: string, message: string, expected: string}>|null} */
+var valixCatalogueByCode = null;
+
+/**
+ * The catalogue to use: rows of code, message and default expected text in catalogue order (the page
+ * holds VALIX_CATALOGUE, made from the program's catalogue at build time; node's tests pass it here).
+ * @param {string[][]} rows
+ */
+function setCatalogue(rows) {
+  valixCatalogueByCode = new Map();
+  for (var i = 0; i < rows.length; i++) {
+    var code = rows[i][0];
+    // The first row of a code is the one the program uses.
+    if (!valixCatalogueByCode.has(code)) {
+      valixCatalogueByCode.set(code, { code: code, weight: code.charAt(0), message: rows[i][1], expected: rows[i][2] });
+    }
+  }
+}
+
+/**
+ * A code's entry in the program's catalogue (weight, message, default expected text), or null for a code
+ * the catalogue lacks (or with no catalogue at hand).
+ * @param {string} code
+ * @returns {{code: string, weight: string, message: string, expected: string}|null}
+ */
+function catalogueEntry(code) {
+  if (!valixCatalogueByCode && typeof VALIX_CATALOGUE !== 'undefined') setCatalogue(VALIX_CATALOGUE);
+  var e = valixCatalogueByCode ? valixCatalogueByCode.get(code) : undefined;
+  return e || null;
+}
+
 // ---- The store ----
 
 var VALIX_COLUMNS = ['code', 'employer', 'person', 'element', 'value', 'expected', 'message'];
@@ -182,6 +215,16 @@ class FindingStore {
     this.source = { file: '', datetime: '' };
     /** @type {Object<string, any>} results kept until the records change */
     this.cache = {};
+    /** 1 for a text that is empty or only blanks (a filler, no value), by text number */
+    this.blank = new Uint8Array(1024);
+    this.blank[0] = 1;
+    // The summary is counted as the findings come, so that it is ready when the run ends: per code its
+    // findings and how many distinct values, employers and persons they show.
+    /** @type {Map<number, {count: number, values: number, employers: number, persons: number, message: number}>} */
+    this.tally = new Map();
+    this.codeValues = new ValixKeyTable(1024, 3);
+    this.codeEmployers = new ValixKeyTable(64, 3);
+    this.codePersons = new ValixKeyTable(1024, 3);
   }
 
   /** The number of findings. */
@@ -200,6 +243,12 @@ class FindingStore {
       id = this.texts.length;
       this.texts.push(s);
       this.textIds.set(s, id);
+      if (id >= this.blank.length) {
+        var blank = new Uint8Array(2 * this.blank.length);
+        blank.set(this.blank);
+        this.blank = blank;
+      }
+      this.blank[id] = /^ *$/.test(s) ? 1 : 0;
     }
     return id;
   }
@@ -247,9 +296,29 @@ class FindingStore {
       this.lines[at] = records[r];
       if (records[r + 1] !== VALIX_PLAIN_LINE) this.lineTexts.set(at, ids[records[r + 1]]);
       for (var c = 0; c < ncols; c++) cols[c][at] = ids[records[r + 2 + c]];
+      this.count1(at);
     }
     this.size += n;
     this.cache = {};
+  }
+
+  /**
+   * Counts the new finding `at` in the summary.
+   * @param {number} at
+   */
+  count1(at) {
+    var cols = this.columns;
+    var code = cols[0][at];
+    var g = this.tally.get(code);
+    if (!g) this.tally.set(code, g = { count: 0, values: 0, employers: 0, persons: 0, message: cols[6][at] });
+    g.count++;
+    var blank = this.blank;
+    var value = cols[4][at];
+    var employer = cols[1][at];
+    var person = cols[2][at];
+    if (!blank[value] && this.codeValues.fresh(code, value, 0)) g.values++;
+    if (!blank[employer] && this.codeEmployers.fresh(code, employer, 0)) g.employers++;
+    if (!blank[person] && this.codePersons.fresh(code, employer, person)) g.persons++;
   }
 
   /**
@@ -277,8 +346,13 @@ class FindingStore {
     this.columns[4][at] = this.intern(t.value);
     this.columns[5][at] = this.intern(t.expected);
     this.columns[6][at] = this.intern(t.message);
+    this.count1(at);
     this.size++;
-    this.cache = {};
+    // Results of the records before no longer hold (the check spares a new object per row of a report).
+    for (var kept in this.cache) {
+      this.cache = {};
+      break;
+    }
   }
 
   /**
@@ -459,48 +533,12 @@ class FindingStore {
   codeSummary() {
     if (this.cache.summary) return this.cache.summary;
     var t = this.texts;
-    var codes = this.columns[0];
-    var employers = this.columns[1];
-    var values = this.columns[4];
-    var messages = this.columns[6];
-    var blank = this.blankTexts();
-    var pairs = this.personKeys();
-    // The findings by code, so that each code's distinct texts are counted in one pass with a stamp per
-    // text (or person): the stamp is the code's rank + 1 when the text was seen under that code.
-    var order = this.orderByCode();
-    var valueSeen = new Uint32Array(t.length);
-    var employerSeen = new Uint32Array(t.length);
-    var personSeen = new Uint32Array(pairs.count);
     /** @type {CodeSummaryRow[]} */
     var rows = [];
-    var j = 0;
-    var rank = 0;
-    while (j < order.length) {
-      var code = codes[order[j]];
-      var stamp = ++rank;
-      var row = { weight: t[code].charAt(0), code: t[code], message: t[messages[order[j]]], count: 0, values: 0,
-                  employers: 0, persons: 0, structure: valixIsStructure(t[code]) };
-      for (; j < order.length && codes[order[j]] === code; j++) {
-        var i = order[j];
-        row.count++;
-        var v = values[i];
-        if (!blank[v] && valueSeen[v] !== stamp) {
-          valueSeen[v] = stamp;
-          row.values++;
-        }
-        var e = employers[i];
-        if (!blank[e] && employerSeen[e] !== stamp) {
-          employerSeen[e] = stamp;
-          row.employers++;
-        }
-        var pk = pairs.keys[i];
-        if (pk !== 0 && personSeen[pk] !== stamp) {
-          personSeen[pk] = stamp;
-          row.persons++;
-        }
-      }
-      rows.push(row);
-    }
+    this.tally.forEach(function (g, code) {
+      rows.push({ weight: t[code].charAt(0), code: t[code], message: t[g.message], count: g.count, values: g.values,
+                  employers: g.employers, persons: g.persons, structure: valixIsStructure(t[code]) });
+    });
     rows.sort(function (a, b) {
       if (a.count !== b.count) return b.count - a.count;
       if (a.weight !== b.weight) return a.weight === 'E' ? -1 : b.weight === 'E' ? 1 : a.weight < b.weight ? -1 : 1;
@@ -508,45 +546,6 @@ class FindingStore {
     });
     this.cache.summary = rows;
     return rows;
-  }
-
-  /**
-   * For each text, 1 when it is empty or only blanks (a filler, no value).
-   * @returns {Uint8Array}
-   */
-  blankTexts() {
-    if (this.cache.blank && this.cache.blank.length === this.texts.length) return this.cache.blank;
-    var t = this.texts;
-    var blank = new Uint8Array(t.length);
-    for (var k = 0; k < t.length; k++) blank[k] = /^ *$/.test(t[k]) ? 1 : 0;
-    this.cache.blank = blank;
-    return blank;
-  }
-
-  /**
-   * A number for each person (employer and employee identifier) of each finding, 0 where the employee
-   * identifier is blank.
-   * @returns {{keys: Uint32Array, count: number}}
-   */
-  personKeys() {
-    if (this.cache.personKeys) return this.cache.personKeys;
-    var blank = this.blankTexts();
-    var employers = this.columns[1];
-    var persons = this.columns[2];
-    /** @type {Map<number, Map<number, number>>} */
-    var by = new Map();
-    var keys = new Uint32Array(this.size);
-    var count = 1;
-    for (var i = 0; i < this.size; i++) {
-      if (blank[persons[i]]) continue;
-      var of = by.get(employers[i]);
-      if (!of) by.set(employers[i], of = new Map());
-      var k = of.get(persons[i]);
-      if (k === undefined) of.set(persons[i], k = count++);
-      keys[i] = k;
-    }
-    this.cache.personKeys = { keys: keys, count: count };
-    return this.cache.personKeys;
   }
 
   /**
@@ -860,15 +859,22 @@ function compareRuns(prev, cur) {
   return { codes: codes, fresh: fresh, fixed: fixed, still: still, added: added };
 }
 
-/** Keys of five text numbers, each given a number of its own in the order first added (open addressing). */
+/**
+ * Keys of up to five text numbers (`width` of them; the rest are 0), each given a number of its own in the
+ * order first added. Open addressing in typed arrays, twice the room when half full.
+ */
 class ValixKeyTable {
-  /** @param {number} most the most keys that will be added */
-  constructor(most) {
+  /**
+   * @param {number} most the keys expected (the table grows beyond)
+   * @param {number} [width] the numbers of a key, 5 at most
+   */
+  constructor(most, width) {
     var size = 16;
     while (size < 2 * most) size *= 2;
+    this.width = width || 5;
     this.mask = size - 1;
     this.slots = new Int32Array(size).fill(-1);
-    this.keys = new Uint32Array(5 * Math.max(most, 1));
+    this.keys = new Uint32Array(this.width * (size >> 1));
     this.count = 0;
   }
 
@@ -883,12 +889,42 @@ class ValixKeyTable {
     h ^= h >>> 15;
     var s = h & this.mask;
     var keys = this.keys;
+    var w = this.width;
     for (;;) {
       var k = this.slots[s];
       if (k < 0) return s;
-      var at = 5 * k;
-      if (keys[at] === a && keys[at + 1] === b && keys[at + 2] === c && keys[at + 3] === d && keys[at + 4] === e) return s;
+      var at = w * k;
+      if (keys[at] === a && keys[at + 1] === b && keys[at + 2] === c &&
+          (w === 3 || (keys[at + 3] === d && keys[at + 4] === e))) {
+        return s;
+      }
       s = (s + 1) & this.mask;
+    }
+  }
+
+  /**
+   * Adds the key (of up to three numbers); true when it was not there before.
+   * @param {number} a @param {number} b @param {number} c
+   * @returns {boolean}
+   */
+  fresh(a, b, c) {
+    var before = this.count;
+    this.add(a, b, c, 0, 0);
+    return this.count > before;
+  }
+
+  /** Twice the room, the keys placed again. */
+  grow() {
+    var size = 2 * (this.mask + 1);
+    var w = this.width;
+    this.mask = size - 1;
+    this.slots = new Int32Array(size).fill(-1);
+    var keys = new Uint32Array(w * (size >> 1));
+    keys.set(this.keys.subarray(0, w * this.count));
+    this.keys = keys;
+    for (var id = 0; id < this.count; id++) {
+      var at = w * id;
+      this.slots[this.slot(keys[at], keys[at + 1], keys[at + 2], w === 3 ? 0 : keys[at + 3], w === 3 ? 0 : keys[at + 4])] = id;
     }
   }
 
@@ -900,13 +936,19 @@ class ValixKeyTable {
   add(a, b, c, d, e) {
     var s = this.slot(a, b, c, d, e);
     if (this.slots[s] >= 0) return this.slots[s];
+    if (2 * (this.count + 1) > this.mask + 1) {
+      this.grow();
+      s = this.slot(a, b, c, d, e);
+    }
     var id = this.count++;
-    var at = 5 * id;
+    var at = this.width * id;
     this.keys[at] = a;
     this.keys[at + 1] = b;
     this.keys[at + 2] = c;
-    this.keys[at + 3] = d;
-    this.keys[at + 4] = e;
+    if (this.width === 5) {
+      this.keys[at + 3] = d;
+      this.keys[at + 4] = e;
+    }
     this.slots[s] = id;
     return id;
   }
@@ -918,6 +960,11 @@ class ValixKeyTable {
    */
   find(a, b, c, d, e) {
     return this.slots[this.slot(a, b, c, d, e)];
+  }
+
+  /** The bytes the table holds. */
+  get bytes() {
+    return this.slots.byteLength + this.keys.byteLength;
   }
 }
 
@@ -1131,6 +1178,8 @@ if (typeof module === 'object' && module.exports) {
   module.exports = {
     FindingStore: FindingStore,
     compareRuns: compareRuns,
+    catalogueEntry: catalogueEntry,
+    setCatalogue: setCatalogue,
     parseCsvReport: parseCsvReport,
     parseXmlReport: parseXmlReport,
     encodeCp1250: valixEncodeCp1250,
