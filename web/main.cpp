@@ -80,10 +80,28 @@ void hand_over() {
     std::memset(batch.slots, 0, sizeof batch.slots);
 }
 
+// Compares eight bytes at a time: the library's memcmp goes byte by byte in wasm, and the messages that
+// most findings repeat are a hundred bytes long.
+bool equal_bytes(const unsigned char* a, const char* b, std::size_t n) {
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t x;
+        std::uint64_t y;
+        std::memcpy(&x, a + i, 8);
+        std::memcpy(&y, b + i, 8);
+        if (x != y)
+            return false;
+    }
+    for (; i < n; ++i)
+        if (a[i] != static_cast<unsigned char>(b[i]))
+            return false;
+    return true;
+}
+
 bool same_text(std::uint32_t id, std::string_view s) {
     const std::uint32_t from = batch.offsets[id];
     const std::uint32_t to = id + 1 == batch.m ? batch.b : batch.offsets[id + 1];
-    return to - from == s.size() && std::memcmp(batch.bytes + from, s.data(), s.size()) == 0;
+    return to - from == s.size() && equal_bytes(batch.bytes + from, s.data(), s.size());
 }
 
 // A text's hash from its length and at most its first and last 8 bytes: the texts that share those (a
