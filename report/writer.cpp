@@ -2,6 +2,7 @@
 
 #include "report/catalogue.h"
 #include "report/context.h"
+#include "report/observer.h"
 #include "util/cp1250.h"
 #include "util/version.h"
 
@@ -17,6 +18,8 @@ std::int32_t sumchybW = 0;
 util::OutFile errsoub{0}; // its temporary file is signal slot 0
 
 namespace {
+
+Observer observer;
 
 util::OutFile& out() {
     return errsoub;
@@ -84,9 +87,8 @@ void put_right(std::string_view s, std::size_t width) {
     put(s);
 }
 
-struct Row {
-    std::string_view line, code, employer, employee, element, value, expected, description;
-};
+// A row's texts are those the observer sees.
+using Row = Finding;
 
 void write_html(const Row& r) {
     const bool bold = !r.code.empty() && r.code[0] == 'E';
@@ -105,13 +107,13 @@ void write_html(const Row& r) {
     put("</td>\r\n<td>&nbsp;");
     put_markup_cell(r.expected);
     put("</td>\r\n<td>&nbsp;");
-    put_markup_cell(r.description);
+    put_markup_cell(r.message);
     put("</td>\r\n");
 }
 
 void write_csv(const Row& r) {
     const std::string_view cells[] = {r.line,    r.code,  r.employer, r.employee,
-                                      r.element, r.value, r.expected, r.description};
+                                      r.element, r.value, r.expected, r.message};
     for (int i = 0; i < 8; ++i) {
         if (i > 0)
             put(";");
@@ -136,7 +138,7 @@ void write_txt(const Row& r) {
     put("  ");
     put_right(r.expected, 10);
     put("  ");
-    put_right(r.description, 30);
+    put_right(r.message, 30);
     eol();
 }
 
@@ -156,7 +158,7 @@ void write_xml(const Row& r) {
     put("</Hodnota>\r\n<DelkaHodn>");
     put_markup_cell(r.expected);
     put("</DelkaHodn>\r\n<Popis>");
-    put_markup_cell(r.description);
+    put_markup_cell(r.message);
     put("</Popis>\r\n</Chyba>\r\n");
 }
 
@@ -190,6 +192,8 @@ int zpracuj_chybu(std::string_view line, std::string_view code, std::string_view
         expected = EtabCek(row);
 
     const Row r{line, code, report::telicokod, report::identnec, element, value, expected, EtabTxt(row)};
+    if (observer.finding != nullptr)
+        observer.finding(observer.context, r);
     switch (sw_err) {
     case 'C':
         write_csv(r);
@@ -314,7 +318,17 @@ void zpracuj_KONp(bool root_end_seen, bool last_root_without_employer) {
     }
 }
 
+void set_observer(const Observer& o) {
+    observer = o;
+}
+
+void file_started() {
+    if (observer.file_start != nullptr)
+        observer.file_start(observer.context, report::s_cislo_radky);
+}
+
 void reset() {
+    observer = Observer{};
     reset_catalogue();
     reset_context();
     sw_err = 'H';

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -209,6 +210,93 @@ TEST(Run, ConsoleTotals) {
                          "\rCelkem chyb vahy E:       8\n\nCelkem chyb vahy W:       0\n"
                          "\nProgram ukoncen normalne\n"),
               std::string::npos);
+}
+
+// What a front end's observer saw of a run: each finding as the CSV report's row, and the file starts.
+struct Seen {
+    std::vector<std::string> rows;
+    std::vector<std::string> file_starts;
+
+    report::Observer observer() {
+        report::Observer o;
+        o.context = this;
+        o.finding = [](void* context, const report::Finding& f) {
+            std::string row;
+            for (const std::string_view cell :
+                 {f.line, f.code, f.employer, f.employee, f.element, f.value, f.expected, f.message}) {
+                if (!row.empty())
+                    row += ';';
+                // The CSV report quotes a cell with ';' or '"'.
+                if (cell.find_first_of(";\"") == std::string_view::npos) {
+                    row += cell;
+                    continue;
+                }
+                row += '"';
+                for (const char c : cell)
+                    row += c == '"' ? std::string("\"\"") : std::string(1, c);
+                row += '"';
+            }
+            static_cast<Seen*>(context)->rows.push_back(row);
+        };
+        o.file_start = [](void* context, std::string_view line) {
+            static_cast<Seen*>(context)->file_starts.emplace_back(line);
+        };
+        return o;
+    }
+};
+
+// The finding rows of a CSV report: the lines between the header and the empty line before the totals.
+std::vector<std::string> csv_finding_rows(const std::string& report) {
+    std::vector<std::string> rows;
+    std::size_t at = report.find("\r\n") + 2;
+    for (std::size_t end; (end = report.find("\r\n", at)) != std::string::npos && end > at; at = end + 2)
+        rows.push_back(report.substr(at, end - at));
+    return rows;
+}
+
+TEST(Run, ObserverSeesExactlyTheRowsOfTheReport) {
+    Scratch s;
+    const fs::path lists = testing_support::source_dir() / "tests/data/lists/two-files";
+    for (const char* f : {"case.xml", "b.xml", "list.txt"})
+        fs::copy_file(lists / f, s / f);
+    spit(s / "markup.xml", slurp(testing_support::source_dir() / "tests/data/safety/markup/case.xml"));
+    spit(s / "none.xml", kDoc);
+
+    // Two files of a list, with -w: the W finding is counted, yet neither listed nor seen. The second file
+    // begins where the first one's 85 lines end.
+    Seen list;
+    report::Observer o = list.observer();
+    ASSERT_EQ(s.run({"@list.txt", "list.csv", "-w"}, &o), 0);
+    EXPECT_EQ(list.rows, csv_finding_rows(slurp(s / "list.csv")));
+    EXPECT_EQ(list.rows.size(), 1u);
+    EXPECT_NE(slurp(s / "list.csv").find("Celkem chyb vahy W:;       1"), std::string::npos);
+    EXPECT_EQ(list.file_starts, (std::vector<std::string>{"1", "86"}));
+
+    // Without -w the W finding is seen too, whatever the report's format.
+    Seen html;
+    o = html.observer();
+    ASSERT_EQ(s.run({"@list.txt", "list.htm"}, &o), 0);
+    EXPECT_EQ(html.rows.size(), 2u);
+    EXPECT_EQ(html.rows[1], list.rows[0]);
+
+    // Texts with ';', '"', '<' and '>' are seen as they were read; the findings of the end of the run
+    // (here ES308 of a document without employers) are seen too.
+    for (const char* doc : {"markup.xml", "none.xml"}) {
+        Seen one;
+        o = one.observer();
+        ASSERT_EQ(s.run({doc, "one.csv"}, &o), 0);
+        EXPECT_EQ(one.rows, csv_finding_rows(slurp(s / "one.csv"))) << doc;
+        EXPECT_EQ(one.file_starts, std::vector<std::string>{"1"});
+    }
+
+    // An observer is for its run only: the next run without one shows it nothing.
+    Seen last;
+    o = last.observer();
+    ASSERT_EQ(s.run({"none.xml", "a.csv"}, &o), 0);
+    const std::size_t seen = last.rows.size();
+    ASSERT_EQ(s.run({"none.xml", "b.csv"}), 0);
+    EXPECT_EQ(last.rows.size(), seen);
+    EXPECT_EQ(slurp(s / "a.csv"), slurp(s / "b.csv"));
 }
 
 } // namespace

@@ -91,7 +91,7 @@ Scratch::~Scratch() {
     std::filesystem::remove_all(dir_, ec);
 }
 
-int Scratch::run(std::initializer_list<std::string> args) {
+int Scratch::run(std::initializer_list<std::string> args, const report::Observer* observer) {
     set_env("SOURCE_DATE_EPOCH", "1246370709"); // 30/06/2009 14:05:09 UTC
     set_env("TZ", "UTC");
     ::tzset();
@@ -99,7 +99,7 @@ int Scratch::run(std::initializer_list<std::string> args) {
     for (const auto& a : args)
         argv.push_back(a.c_str());
     util::quiet = true;
-    return validator::run(static_cast<int>(argv.size()), argv.data());
+    return validator::run(static_cast<int>(argv.size()), argv.data(), observer);
 }
 
 } // namespace testing_support

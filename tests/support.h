@@ -49,8 +49,9 @@ class Scratch {
     const std::filesystem::path& dir() const { return dir_; }
     std::filesystem::path operator/(std::string_view name) const { return dir_ / name; }
     // Runs the validator in-process with these arguments, the time stamp fixed at 2009-06-30 14:05:09
-    // UTC and the console quiet. Returns the exit status.
-    int run(std::initializer_list<std::string> args);
+    // UTC and the console quiet, the findings shown to the observer when one is given. Returns the exit
+    // status.
+    int run(std::initializer_list<std::string> args, const report::Observer* observer = nullptr);
 
   private:
     std::filesystem::path dir_;

@@ -348,6 +348,7 @@ void open_files() {
     }
     if (!open_next_input(s_vstup.c_str(), false))
         cannot_open(s_vstup);
+    report::file_started();
 }
 
 void close_everything() {
@@ -456,6 +457,7 @@ int konec_vstupu() {
         console_printf("%77s\r", "");
         cannot_open(s_vstup);
     }
+    report::file_started();
     return 0;
 }
 
@@ -463,9 +465,12 @@ void read_failed() {
     read_error(s_vstup.view());
 }
 
-int run_in_memory(std::string_view document, char format, std::string* report, std::string* echo) {
+int run_in_memory(std::string_view document, char format, std::string* report, std::string* echo,
+                  const report::Observer* observer) {
     const bool was_quiet = util::quiet;
     reset_state();
+    if (observer != nullptr)
+        report::set_observer(*observer);
     util::quiet = true;
     int status = 0;
     try {
@@ -478,6 +483,7 @@ int run_in_memory(std::string_view document, char format, std::string* report, s
             reader::sw_vystup = 'A';
         }
         reader::open_input_memory(document);
+        report::file_started();
         make_datetime();
         report::pis_zahlavi(s_datetime, s_vstup);
         status = main_loop();
@@ -485,17 +491,20 @@ int run_in_memory(std::string_view document, char format, std::string* report, s
         status = f.status;
     }
     close_everything();
+    report::set_observer({});
     util::quiet = was_quiet;
     return status;
 }
 
-int run(int argc, const char* const* argv) {
+int run(int argc, const char* const* argv, const report::Observer* observer) {
     // Before any file is opened: a descriptor 0 to 2 left closed would be taken by the report.
     util::open_standard_streams();
     // A closed console (or a pipe closed by its reader) must not end the run before the report is complete.
     util::ignore_broken_pipe();
     std::clearerr(stdout);
     reset_state();
+    if (observer != nullptr)
+        report::set_observer(*observer);
     // A signal that ends the run removes the temporary files; the previous report and echo file stay.
     util::catch_end_signals(true);
     int status = 0;
@@ -527,6 +536,7 @@ int run(int argc, const char* const* argv) {
         }
     }
     close_everything();
+    report::set_observer({});
     util::catch_end_signals(false);
     // The totals on the console are part of the result: a console that could not take them (a full disk
     // behind a redirection, a closed pipe) fails the run as a report would.

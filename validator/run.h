@@ -1,6 +1,7 @@
 // The run: command line, files, the mode loop and the end of each input file.
 #pragma once
 
+#include "report/observer.h"
 #include "util/platform.h"
 
 #include "util/text.h"
@@ -12,13 +13,15 @@
 namespace validator {
 
 // The whole run. Returns the exit status: 0 after a complete run, 1 after the help, 13 after a fatal
-// error. Every piece of run state is reset at its start, so it can run many times in one process.
-int run(int argc, const char* const* argv);
+// error. Every piece of run state is reset at its start, so it can run many times in one process. A front end
+// that shows the findings passes an observer, which sees them for this run only.
+int run(int argc, const char* const* argv, const report::Observer* observer = nullptr);
 
 // Runs the validator on a document held in memory, the report collected in `report` in the format 'H', 'C',
 // 'T' or 'X', and the echo file in `echo` when one is given; no console and no other file. The fuzzer and
 // tests use it.
-int run_in_memory(std::string_view document, char format, std::string* report, std::string* echo = nullptr);
+int run_in_memory(std::string_view document, char format, std::string* report, std::string* echo = nullptr,
+                  const report::Observer* observer = nullptr);
 
 // Restores every subsystem's run state to its start values (run() does it first).
 void reset_state();

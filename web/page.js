@@ -1,12 +1,24 @@
+// @ts-check
 // The page of the browser edition: the chosen files, the options, one run at a time in a Web Worker, and
 // its result. The worker's script is the text of the <script type="text/plain" id="valix-worker"> element,
 // started from a Blob URL: from file:// Chromium starts no worker from a file and fetches no .wasm.
 'use strict';
 (function () {
-  var $ = function (id) { return document.getElementById(id); };
+  /**
+   * An element of the page by its id. Most are controls whose value, checked, files or disabled the page
+   * reads, hence the input element's type.
+   * @param {string} id
+   * @returns {HTMLInputElement}
+   */
+  var $ = function (id) { return /** @type {HTMLInputElement} */ (document.getElementById(id)); };
   var chosen = []; // File objects in the order they are read
   var worker = null;
   var links = []; // Blob URLs of the last result, released when the next run starts
+  // The findings explorer, and the findings of the result shown last (a run or an opened report), kept in
+  // memory only, for the comparison with the next one.
+  var explorer = new Explorer($('explorer-place'), { explanations: VALIX_EXPLANATIONS });
+  var lastStore = null;
+  var lastSource = null;
 
   // The program is WebAssembly with 128-bit SIMD (Chrome and Edge 91, Firefox 89, Safari 16.4 and later).
   // A browser without it could not even compile the program: it is told at once, before a file is
@@ -44,6 +56,8 @@
   var readAhead = !/[?&#]readahead=0/.test(location.search + location.hash);
   // ?warmup=0 leaves out the warm-up run before a large file (see the worker).
   var warmUp = !/[?&#]warmup=0/.test(location.search + location.hash);
+  // ?explorer=0 runs the program without handing its findings over (no explorer), for comparison.
+  var findings = !/[?&#]explorer=0/.test(location.search + location.hash);
 
   // The names the program is given. It takes a name of at most 60 characters, one starting with @ or -
   // would be a list or a switch, a list file separates its names by blanks, and the report header shows
@@ -164,7 +178,7 @@
     links.forEach(URL.revokeObjectURL);
     links = [];
     $('running').hidden = false;
-    $('bar').value = 0;
+    /** @type {HTMLProgressElement} */ (document.getElementById('bar')).value = 0;
     $('progress-text').textContent = 'Spouštím kontrolu…';
     var usedStandby = standby !== null;
     worker = standby || new Worker(workerUrl);
@@ -172,11 +186,22 @@
     delete document.body.dataset.ready;
     showFiles();
     var started = performance.now();
+    var files = chosen.slice();
+    var store = new FindingStore();
+    var fileStarts = null;
     worker.onmessage = function (e) {
       var m = e.data;
       if (m.type === 'ready') return; // the warm-up of a worker started ahead
+      if (m.type === 'findings') {
+        store.addBatch(m.batch);
+        return;
+      }
+      if (m.type === 'files') {
+        fileStarts = m.starts;
+        return;
+      }
       if (m.type === 'progress') {
-        $('bar').value = m.total > 0 ? m.done / m.total : 0;
+        /** @type {HTMLProgressElement} */ (document.getElementById('bar')).value = m.total > 0 ? m.done / m.total : 0;
         $('progress-text').textContent = 'Přečteno ' + size(m.done) + ' z ' + size(m.total) +
             (m.line ? '\n' + m.line.trim() : '');
         return;
@@ -185,6 +210,16 @@
       worker = null;
       m.seconds = (performance.now() - started) / 1000;
       finished(m, report, echo);
+      if (m.type === 'done' && m.status === 0 && findings) {
+        var shownAt = performance.now();
+        store.finish(fileStarts || [1]);
+        explore(store, files, (files.length > 1 ? 'Soubory ' : 'Soubor ') +
+            files.map(function (f) { return f.name; }).join(', ') + ', kontrola ' + new Date().toLocaleString('cs-CZ'))
+          .then(function () {
+            // Milliseconds from the end of the run to the explorer ready (the benchmark reads it).
+            document.body.dataset.explorerMs = (performance.now() - shownAt).toFixed(1);
+          });
+      }
       showFiles();
       prepareWorker();
     };
@@ -197,15 +232,52 @@
       prepareWorker();
     };
     worker.postMessage({ files: chosen.slice(), names: names, list: list, args: args, report: report,
-                         echo: echo, epoch: epoch, readAhead: readAhead, warmUp: warmUp,
+                         echo: echo, epoch: epoch, readAhead: readAhead, warmUp: warmUp, findings: findings,
                          firstPrefetched: usedStandby && chosen[0] === prefetched });
+  });
+
+  // Shows a result in the explorer, compared with the one shown before, and then indexes the lines of its
+  // input files in the background for the source lines of a finding.
+  function explore(store, files, origin) {
+    if (lastSource) lastSource.stop();
+    var source = files.length ? new SourceFiles(files) : null;
+    var shown = explorer.show(store, { source: source, previous: lastStore, origin: origin });
+    lastStore = store;
+    lastSource = source;
+    return shown.then(function () {
+      if (source) source.start();
+    });
+  }
+
+  // A report saved by the console program (CSV or XML), with its input file if the user gives it.
+  function openReportReady() { $('open-report-show').disabled = $('open-report').files.length === 0; }
+  $('open-report').addEventListener('change', openReportReady);
+  $('open-report-show').addEventListener('click', function () {
+    var file = $('open-report').files[0];
+    var input = $('open-source').files[0];
+    var error = $('open-report-error');
+    error.hidden = true;
+    file.arrayBuffer().then(function (buffer) {
+      var bytes = new Uint8Array(buffer);
+      var head = new TextDecoder('latin1').decode(bytes.subarray(0, 200));
+      var xml = /^\s*<\?xml/.test(head) || /<ZPV_chyby/.test(head);
+      if (!xml && !/^Radek;Chyba;/.test(head)) throw new Error('soubor není protokol CSV ani XML programu VALIX');
+      var store = xml ? parseXmlReport(bytes) : parseCsvReport(bytes);
+      explore(store, input ? [input] : [], 'Uložený protokol ' + file.name + (input ? ', vstupní soubor ' + input.name : ''));
+      $('explorer').scrollIntoView();
+    }).catch(function (e) {
+      error.textContent = 'Protokol ' + file.name + ' nelze otevřít: ' + (e && e.message || e);
+      error.hidden = false;
+    });
   });
 
   function finished(m, report, echo) {
     $('running').hidden = true;
     $('result').hidden = false;
+    explorer.close();
     var shown = $('shown');
     shown.textContent = '';
+    $('report-shown').hidden = true;
     $('saves').textContent = '';
     var out = $('console');
     out.hidden = true;
@@ -257,6 +329,7 @@
   // page; the other formats as text. A very large report is only saved.
   function show(blob, name) {
     var shown = $('shown');
+    $('report-shown').hidden = false;
     if (blob.size > 32 * 1048576) {
       shown.textContent = 'Protokol je příliš velký pro zobrazení (' + size(blob.size) + '); uložte jej.';
       return;

@@ -1,3 +1,4 @@
+// @ts-check
 // Runs inside the generated module before main: the report's time stamp follows SOURCE_DATE_EPOCH when it
 // is given (tests and reproducible runs), from node's environment or from the worker (Module.sourceDateEpoch).
 // The program reads only emscripten's own environment, which does not see node's.
@@ -34,7 +35,7 @@ if (Module['valixWorker']) {
       var exports = instance.exports;
       if (wait) {
         exports = Object.assign({}, exports);
-        exports['main'] = WebAssembly.promising(instance.exports['main']);
+        exports['main'] = WebAssembly.promising(/** @type {Function} */ (instance.exports['main']));
       }
       receiveInstance({ exports: exports }, compiled);
     }, function (e) {

@@ -1,11 +1,15 @@
+// @ts-check
 // The worker of the browser edition: one run of the validator per message, in a new instance of the
 // module (createValix, the program compiled to WebAssembly, follows this script in the worker's text).
 //
 // The page sends {files, names, list, args, report, echo, epoch, readAhead}: the chosen File objects, the
 // names the program gets for them, whether they form a list, the program's arguments, the names of the
 // report and the echo file, the time stamp (SOURCE_DATE_EPOCH) or null for the clock, and whether slices
-// may be read ahead. The worker answers with 'progress' messages while the run
-// goes on and one 'done' message: the exit status, the console text and both outputs as Blobs.
+// may be read ahead, and `findings: true` when the page wants the findings as records. The worker answers
+// with 'progress' messages while the run goes on and one 'done' message: the exit status, the console text
+// and both outputs as Blobs. With `findings`, the records come before it as {type: 'findings', batch} (an
+// ArrayBuffer handed over, not copied; web/explorer/model.js reads it), and {type: 'files', starts} (the
+// run's line where each input file begins) right before 'done'.
 //
 // The files are never read whole: the program reads them through WORKERFS, whose reads are served from
 // slices of 16 MB (Blob.slice). Each program read would otherwise be one slice of the file (256 KB), and
@@ -394,6 +398,7 @@ function valixRun(msg, module, consoleOut, slices) {
       if (FS.isChrdev(node.mode)) return sinks.has(name) ? sinks.get(name).blob() : null;
       return new Blob([FS.readFile('/prace/' + name)]);
     }
+    if (module.valixFileStarts) self.postMessage({ type: 'files', starts: module.valixFileStarts });
     var reportBlob = output(msg.report);
     var echoBlob = output(msg.echo);
     self.postMessage({
@@ -454,6 +459,16 @@ self.onmessage = function (event) {
     print: function () {},
     printErr: function () {},
   };
+  if (msg.findings) {
+    // The program hands over each full batch of findings and the last one at its end (web/main.cpp).
+    options.valixFindings = function (batch) {
+      self.postMessage({ type: 'findings', batch: batch }, [batch]);
+    };
+    options.valixFileStarts = [];
+    options.valixFileStart = function (line) {
+      options.valixFileStarts.push(line);
+    };
+  }
   if (msg.readAhead && typeof WebAssembly.Suspending === 'function' && typeof WebAssembly.promising === 'function') {
     slices.ahead = true;
     options.valixReadWait = function (fd, iov, iovcnt) {
