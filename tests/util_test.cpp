@@ -264,10 +264,10 @@ TEST(NumberParsing, ShortWayAgreesWithTheGeneralConversionOnOddShapes) {
         EXPECT_TRUE(same_conversion(c.text, 'N')) << c.text;
     }
     // A point in every place of numbers of one to eleven digits.
-    for (int len = 1; len <= 11; ++len)
-        for (int at = 0; at <= len; ++at) {
-            std::string text = std::string("90817263541").substr(0, len);
-            text.insert(static_cast<std::size_t>(at), ".");
+    const std::string digits = "90817263541";
+    for (std::size_t len = 1; len <= digits.size(); ++len)
+        for (std::size_t at = 0; at <= len; ++at) {
+            const std::string text = digits.substr(0, at) + "." + digits.substr(at, len - at);
             for (const char* sign : {"", "-", "+"}) {
                 EXPECT_TRUE(same_conversion(sign + text, 'R')) << sign + text;
                 EXPECT_TRUE(same_conversion(sign + text, 'N')) << sign + text;
