@@ -245,18 +245,16 @@ int field_element(Block block) {
 // The common field, "<AA0131>40</AA0131>" on its own line, read where it stands in the input buffer and
 // checked without a copy. It does exactly what the general path would do with it, so it is taken only when
 // that path has nothing special to do: the name is no tag that leaves the block, no comment and no empty
-// form.
+// form. A name is cut to akt_elem's 51 characters as the general path cuts it.
 bool one_look_field(Block block, std::string_view first, std::string_view second) {
     OneLookField f;
     if (!peek_one_look(f) || f.name == first || f.name == second)
         return false;
-    // A name longer than akt_elem's cut of 51 characters (the 64-byte window has room for one) goes the
-    // general path, which cuts it.
-    const std::string_view name = f.name;
-    if (name.size() > kElemMax || (!name.empty() && (name.front() == '!' || name.back() == '/')))
+    const std::string_view name = f.name.substr(0, kElemMax);
+    if (!name.empty() && (name.front() == '!' || name.back() == '/'))
         return false;
     take_one_look(f);
-    // The element holds no blank and its name is no longer than the cut, so its echo line is the element
+    // The element holds no blank and its name is shorter than the cut, so its echo line is the element
     // itself.
     check_field(block, name, f.content, f.end_name, true, f.element);
     return true;

@@ -8,16 +8,8 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__) && !defined(_WIN32) &&                   \
-    !defined(__EMSCRIPTEN__)
-#include <immintrin.h>
-#endif
-#include <algorithm>
-#include <bit>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <string_view>
 
 namespace reader {
 
@@ -47,11 +39,7 @@ std::string_view memory;
 bool memory_open = false;
 bool exhausted = false; // the end of all input has been met: every further read ends at once
 
-// The structure index of the buffer (below); a fill replaces the bytes it describes.
-void forget_index();
-
 bool fill() {
-    forget_index();
     if (memory_open) {
         if (memory.empty())
             return false;
@@ -406,163 +394,44 @@ int dej_obsah(char* buf) {
 
 namespace {
 
-// The structure index: for a stretch of the buffer, one bit per byte in four masks, '<', '>', line feed,
-// and the bytes the one-look path refuses (control bytes, blank and colon). A field line is then found by
-// reading 64 bits of each mask at its position and taking their lowest bits, without looking at its bytes
-// again. The stretch is classified in one loop, 64 bytes at a time with the widest vectors the processor
-// has: every byte is classified once, where classifying a window at each field classified most bytes
-// twice, and the choice of vectors is made once per stretch, not once per field.
-//
-// A stretch is up to kIndexBytes from where the walk stands when it needs one; a buffer of 256 KB takes
-// about sixteen of them. Its masks fit the first-level cache beside the bytes they describe.
-constexpr std::size_t kIndexBytes = 16384;
-constexpr std::size_t kIndexWords = kIndexBytes / 64;
-
-struct Masks {
-    // One word more than a stretch holds: reading a window at the stretch's last word reads it too (and
-    // takes none of its bits).
-    std::uint64_t lt[kIndexWords + 1], gt[kIndexWords + 1], lf[kIndexWords + 1], odd[kIndexWords + 1];
+// The bytes of a 48-byte window that decide the shape of a field line, one bit per byte.
+struct WindowBits {
+    std::uint64_t lt = 0;  // '<'
+    std::uint64_t gt = 0;  // '>'
+    std::uint64_t lf = 0;  // line feed
+    std::uint64_t odd = 0; // control bytes, blank and colon
 };
-Masks masks;
-// The positions in the buffer that the masks describe, [index_from, index_to); empty when nothing is
-// indexed. Every fill of the buffer empties it.
-std::size_t index_from = 0;
-std::size_t index_to = 0;
 
-using IndexFn = void (*)(const char* p, std::size_t blocks);
-
-// The portable classification: eight bytes at a time through a table, for processors without SSE2.
-[[maybe_unused]] void index_plain(const char* p, std::size_t blocks) {
-    for (std::size_t w = 0; w < blocks; ++w, p += 64) {
-        std::uint64_t lt = 0, gt = 0, lf = 0, odd = 0;
-        for (int i = 0; i < 64; ++i) {
-            const auto c = static_cast<unsigned char>(p[i]);
-            const std::uint64_t bit = std::uint64_t{1} << i;
-            lt |= c == '<' ? bit : 0;
-            gt |= c == '>' ? bit : 0;
-            lf |= c == '\n' ? bit : 0;
-            odd |= c <= ' ' || c == ':' ? bit : 0;
-        }
-        masks.lt[w] = lt;
-        masks.gt[w] = gt;
-        masks.lf[w] = lf;
-        masks.odd[w] = odd;
-    }
-}
-
+// Line ends and NUL end a name or a content, and a blank or a colon a name. The one-look path refuses
+// all of them (and the other control bytes) anywhere in the element: a content with a blank or a colon
+// is rare in the employee records, and the general path reads it the same way.
+inline WindowBits classify(const char* p) {
+    WindowBits b;
 #if defined(__SSE2__)
-// Four times sixteen bytes: every x86-64 has it, and the WebAssembly build runs it as 128-bit wasm SIMD.
-void index_sse2(const char* p, std::size_t blocks) {
-    const __m128i lt_byte = _mm_set1_epi8('<'), gt_byte = _mm_set1_epi8('>'), lf_byte = _mm_set1_epi8('\n'),
-                  colon = _mm_set1_epi8(':'), space = _mm_set1_epi8(' ');
-    for (std::size_t w = 0; w < blocks; ++w, p += 64) {
-        std::uint64_t lt = 0, gt = 0, lf = 0, odd = 0;
-        for (int i = 0; i < 4; ++i) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
-            const auto bits = [&](__m128i m) {
-                return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(m))) << (16 * i);
-            };
-            lt |= bits(_mm_cmpeq_epi8(v, lt_byte));
-            gt |= bits(_mm_cmpeq_epi8(v, gt_byte));
-            lf |= bits(_mm_cmpeq_epi8(v, lf_byte));
-            // v <= ' ' as unsigned bytes: the smaller of the two is v itself.
-            odd |= bits(_mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(v, space), v), _mm_cmpeq_epi8(v, colon)));
-        }
-        masks.lt[w] = lt;
-        masks.gt[w] = gt;
-        masks.lf[w] = lf;
-        masks.odd[w] = odd;
+    for (int i = 0; i < 3; ++i) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+        const auto bits = [&](__m128i m) {
+            return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(m))) << (16 * i);
+        };
+        const __m128i space = _mm_set1_epi8(' ');
+        b.lt |= bits(_mm_cmpeq_epi8(v, _mm_set1_epi8('<')));
+        b.gt |= bits(_mm_cmpeq_epi8(v, _mm_set1_epi8('>')));
+        b.lf |= bits(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')));
+        // v <= ' ' as unsigned bytes: the smaller of the two is v itself.
+        b.odd |= bits(
+            _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(v, space), v), _mm_cmpeq_epi8(v, _mm_set1_epi8(':'))));
     }
-}
-#endif
-
-// The wide ways, compiled for their instruction sets and chosen at run time. Not in the Windows build:
-// MinGW's compiler cannot align the stack for spilled 32- and 64-byte vectors there.
-#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__) && !defined(_WIN32) &&                   \
-    !defined(__EMSCRIPTEN__)
-#define VALIX_WIDE_INDEX 1
-
-__attribute__((target("avx2"))) void index_avx2(const char* p, std::size_t blocks) {
-    const __m256i lt_byte = _mm256_set1_epi8('<'), gt_byte = _mm256_set1_epi8('>'),
-                  lf_byte = _mm256_set1_epi8('\n'), colon = _mm256_set1_epi8(':'),
-                  space = _mm256_set1_epi8(' ');
-    for (std::size_t w = 0; w < blocks; ++w, p += 64) {
-        std::uint64_t lt = 0, gt = 0, lf = 0, odd = 0;
-        // Two halves; a lambda would not inherit this function's instruction set.
-        for (int i = 0; i < 2; ++i) {
-            const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 * i));
-            const __m256i low = _mm256_cmpeq_epi8(_mm256_min_epu8(v, space), v);
-            const int shift = 32 * i;
-            lt |=
-                std::uint64_t{static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v, lt_byte)))}
-                << shift;
-            gt |=
-                std::uint64_t{static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v, gt_byte)))}
-                << shift;
-            lf |=
-                std::uint64_t{static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v, lf_byte)))}
-                << shift;
-            odd |= std::uint64_t{static_cast<std::uint32_t>(
-                       _mm256_movemask_epi8(_mm256_or_si256(low, _mm256_cmpeq_epi8(v, colon))))}
-                   << shift;
-        }
-        masks.lt[w] = lt;
-        masks.gt[w] = gt;
-        masks.lf[w] = lf;
-        masks.odd[w] = odd;
-    }
-}
-
-// One load and four compares into mask registers per 64 bytes.
-__attribute__((target("avx512f,avx512bw"))) void index_avx512(const char* p, std::size_t blocks) {
-    const __m512i lt_byte = _mm512_set1_epi8('<'), gt_byte = _mm512_set1_epi8('>'),
-                  lf_byte = _mm512_set1_epi8('\n'), colon = _mm512_set1_epi8(':'),
-                  space = _mm512_set1_epi8(' ');
-    for (std::size_t w = 0; w < blocks; ++w, p += 64) {
-        const __m512i v = _mm512_loadu_si512(p);
-        masks.lt[w] = _mm512_cmpeq_epi8_mask(v, lt_byte);
-        masks.gt[w] = _mm512_cmpeq_epi8_mask(v, gt_byte);
-        masks.lf[w] = _mm512_cmpeq_epi8_mask(v, lf_byte);
-        masks.odd[w] = _mm512_cmple_epu8_mask(v, space) | _mm512_cmpeq_epi8_mask(v, colon);
-    }
-}
-#endif
-
-// The widest classification this processor has (the environment variable VALIX_INDEX=sse2 or avx2 holds
-// it to a narrower one, to compare them).
-IndexFn choose_index() {
-#if defined(VALIX_WIDE_INDEX)
-    const char* force = std::getenv("VALIX_INDEX");
-    const std::string_view want = force != nullptr ? force : "";
-    __builtin_cpu_init();
-    if (want.empty() && __builtin_cpu_supports("avx512bw"))
-        return index_avx512;
-    if ((want.empty() || want == "avx2") && __builtin_cpu_supports("avx2"))
-        return index_avx2;
-#endif
-#if defined(__SSE2__)
-    return index_sse2;
 #else
-    return index_plain;
+    for (int i = 0; i < 48; ++i) {
+        const auto c = static_cast<unsigned char>(p[i]);
+        const std::uint64_t bit = std::uint64_t{1} << i;
+        b.lt |= c == '<' ? bit : 0;
+        b.gt |= c == '>' ? bit : 0;
+        b.lf |= c == '\n' ? bit : 0;
+        b.odd |= c <= ' ' || c == ':' ? bit : 0;
+    }
 #endif
-}
-const IndexFn index_blocks = choose_index();
-
-// Indexes whole 64-byte blocks from the position `at` on; false when fewer than 64 bytes remain.
-VALIX_COLD bool index_at(std::size_t at) {
-    const std::size_t blocks = std::min((end - at) / 64, kIndexWords);
-    if (blocks == 0)
-        return false;
-    index_blocks(data + at, blocks);
-    index_from = at;
-    index_to = at + blocks * 64;
-    return true;
-}
-
-// 64 bits of a mask from bit `bit` on; `w` and `w + 1` lie in the stretch. The second word's share is
-// shifted twice so that a window that starts on a word takes none of it.
-inline std::uint64_t bits_at(const std::uint64_t* m, std::size_t w, unsigned bit) {
-    return (m[w] >> bit) | ((m[w + 1] << 1) << (63 - bit));
+    return b;
 }
 
 // The bits above bit x (none above bit 63), and those below bit y.
@@ -573,44 +442,44 @@ constexpr std::uint64_t below(int y) {
     return (std::uint64_t{1} << y) - 1;
 }
 
-void forget_index() {
-    index_from = index_to = 0;
+inline int lowest(std::uint64_t bits) {
+    return __builtin_ctzll(bits);
 }
 
 } // namespace
 
 bool peek_one_look(OneLookField& f) {
-    // The element is looked for in the next 64 bytes of the buffer, whose classes the index holds: its
-    // four marks are then the lowest bits of two masks, and no byte is looked at again or tested on a
-    // branch of its own. An element near the buffer's end, or a longer one, takes the general path.
-    constexpr std::size_t kWindow = 64;
+    // The element is looked for in the next 48 bytes of the buffer, classified all at once: its four
+    // marks are then the lowest bits of a few masks, and no byte is looked at twice or tested on a branch
+    // of its own. An element near the buffer's end, or a longer one, takes the general path.
+    constexpr std::size_t kWindow = 48;
     if (!one_look || je_OTVZAV != 'N' || end - pos < kWindow)
         return false;
-    if ((pos < index_from || pos + kWindow > index_to) && !index_at(pos))
-        return false;
-    const std::size_t at = pos - index_from;
-    const std::size_t w = at / 64;
-    const auto bit = static_cast<unsigned>(at % 64);
-    const std::uint64_t lt = bits_at(masks.lt, w, bit), gt = bits_at(masks.gt, w, bit);
     const char* p = data + pos;
-    // The gap up to the first '<': a line end and an indentation, usually. Anything but a '>' may stand
-    // there (skip_past discards it); only its line feeds count. Then the first '>' ends the name, the
-    // second '<' the content and the second '>' the end name. The four marks are the lowest two bits of two
-    // masks, found side by side rather than each after the one before it, and their order is tested at
-    // once; a mask without such a bit gives 64, which fails the test. An element that does not have this
-    // order ('>' in the gap, '<' in the name) takes the general path.
-    const int open = std::countr_zero(lt);
-    const int content_end = std::countr_zero(lt & (lt - 1));
-    const int name_end = std::countr_zero(gt);
-    const int close = std::countr_zero(gt & (gt - 1));
-    if (!((open < name_end) & (name_end < content_end) & (content_end < close) & (close < 64)))
+    const WindowBits b = classify(p);
+    // The gap up to '<': a line end and an indentation, usually. Anything may stand there (skip_past
+    // discards it); only its line feeds count. Then '>' ends the name, '<' the content, '>' the end name.
+    if (b.lt == 0)
         return false;
-    if ((bits_at(masks.odd, w, bit) & above(open) & below(close)) != 0)
+    const int open = lowest(b.lt);
+    const std::uint64_t gt1 = b.gt & above(open);
+    if (gt1 == 0)
+        return false;
+    const int name_end = lowest(gt1);
+    const std::uint64_t lt2 = b.lt & above(name_end);
+    if (lt2 == 0)
+        return false;
+    const int content_end = lowest(lt2);
+    const std::uint64_t gt2 = b.gt & above(content_end);
+    if (gt2 == 0)
+        return false;
+    const int close = lowest(gt2);
+    if ((b.odd & above(open) & below(close)) != 0)
         return false;
     // Usually one line feed: a loop over the set bits beats a population count, which x86-64's baseline
     // has no instruction for.
     int lines = 0;
-    for (std::uint64_t lf = bits_at(masks.lf, w, bit) & below(open); lf != 0; lf &= lf - 1)
+    for (std::uint64_t lf = b.lf & below(open); lf != 0; lf &= lf - 1)
         ++lines;
     f.name = {p + open + 1, static_cast<std::size_t>(name_end - open - 1)};
     f.content = {p + name_end + 1, static_cast<std::size_t>(content_end - name_end - 1)};
@@ -664,7 +533,6 @@ void open_input_memory(std::string_view bytes) {
 }
 
 void close_input() {
-    forget_index();
     if (insoub != nullptr)
         std::fclose(insoub);
     insoub = nullptr;

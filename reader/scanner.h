@@ -40,7 +40,7 @@ struct OneLookField {
     int lines = 0;             // line feeds in the gap before the start tag
     std::size_t next = 0;      // where the scanner goes on after the end tag
 };
-// True when the next element has that shape within the next 64 bytes of the buffer, with no control byte,
+// True when the next element has that shape within the next 48 bytes of the buffer, with no control byte,
 // blank or colon anywhere from its '<' to its last '>': then reading it with dej_element, dej_obsah and
 // dej_element again would store exactly these texts and count exactly these lines.
 // Nothing is consumed: the views stay valid until take_one_look or any other read. Otherwise false, and
