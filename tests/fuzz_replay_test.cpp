@@ -75,6 +75,7 @@ TEST(FuzzCorpus, EveryDocumentHasTheProperties) {
             hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
         EXPECT_EQ(zpvprops::check_document(doc, runner, hash % (doc.size() + 1), "HT"), "") << e.path();
         EXPECT_EQ(zpvprops::check_document(doc, runner, doc.size() / 2, "C"), "") << e.path();
+        EXPECT_EQ(zpvprops::numbers_agree(doc), "") << e.path();
     }
 }
 

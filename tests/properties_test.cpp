@@ -45,6 +45,10 @@ TEST_P(Properties, FormatsAgreeAndWarningsLeaveOutTheirRowsOnly) {
     EXPECT_EQ(zpvprops::check_document(document, runner, document.size() / 2, "HCXT"), "");
 }
 
+TEST_P(Properties, BothNumberConversionsAgreeOnEveryFieldText) {
+    EXPECT_EQ(zpvprops::numbers_agree(document), "");
+}
+
 // Cuts everywhere in the head of the document (declaration, root, header), then every few bytes, and in
 // the last bytes; in the text format with the echo file, and in HTML for a few of them.
 TEST_P(Properties, AListOfTwoPartsReadsAsTheWhole) {

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <random>
 #include <regex>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -185,6 +187,111 @@ TEST(NumberParsing, FastConversionAgreesWithTheLibrary) {
         ASSERT_EQ(util::StrToDbl(fast, t, 'R'), 0) << t;
         const double library = std::atof(t);
         EXPECT_EQ(std::memcmp(&fast, &library, sizeof fast), 0) << t;
+    }
+}
+
+} // namespace
+
+namespace {
+
+bool same_conversion(std::string_view text, char type, int* status = nullptr, double* value = nullptr) {
+    double fast = -1, general = -2;
+    const int a = util::StrToDbl(fast, text, type), b = util::StrToDbl_general(general, text, type);
+    if (status != nullptr)
+        *status = a;
+    if (value != nullptr)
+        *value = fast;
+    return a == b && std::memcmp(&fast, &general, sizeof fast) == 0;
+}
+
+// The short way takes a sign and up to eight bytes as one word; the texts at its edges and every odd shape
+// (blanks inside, several signs or points, bytes beside the digits, very long numbers) give exactly what
+// the general conversion gives, as a real and as an integer.
+TEST(NumberParsing, ShortWayAgreesWithTheGeneralConversionOnOddShapes) {
+    struct Case {
+        std::string text;
+        int status; // as a real
+        double value;
+    };
+    const std::string digits300(300, '7');
+    const std::vector<Case> cases = {
+        {"12345678", 0, 12345678},
+        {"-12345678", 0, -12345678},
+        {"+00000001", 0, 1},
+        {"123456789", 0, 123456789},
+        {"1234.5678", 0, 1234.5678},
+        {"1234567.8", 0, 1234567.8},
+        {".1234567", 0, .1234567},
+        {"1234567.", 0, 1234567},
+        {"0.0000001", 0, 1e-7},
+        {"-0", 0, -0.0},
+        {"-0.0", 0, -0.0},
+        {".", 0, 0},
+        {"-.", 0, 0},
+        {"+", 0, 0},
+        {"", 0, 0},
+        {"12 34", 1, 0},
+        {" 12", 1, 0},
+        {"12 ", 1, 0},
+        {"+-1", 1, 0},
+        {"-+1", 1, 0},
+        {"--1", 1, 0},
+        {"1-", 1, 0},
+        {"1..2", 1, 0},
+        {"1.2.3", 1, 0},
+        {"..", 1, 0},
+        {"1\x8A", 1, 0},
+        {std::string("\x8A") + "1", 1, 0},
+        {"9/", 1, 0},
+        {":9", 1, 0},
+        {"1,5", 1, 0},
+        {"1e5", 1, 0},
+        {std::string("1\0"
+                     "2",
+                     3),
+         1, 0},
+        {digits300, 0, std::atof(digits300.c_str())},
+        {"-" + digits300.substr(0, 150) + "." + digits300.substr(0, 149), 0,
+         std::atof(("-" + digits300.substr(0, 150) + "." + digits300.substr(0, 149)).c_str())},
+        {digits300 + "..", 1, 0},
+    };
+    for (const Case& c : cases) {
+        int status = -1;
+        double value = -1;
+        EXPECT_TRUE(same_conversion(c.text, 'R', &status, &value)) << c.text;
+        EXPECT_EQ(status, c.status) << c.text;
+        EXPECT_EQ(std::memcmp(&value, &c.value, sizeof value), 0) << c.text << " " << value;
+        EXPECT_TRUE(same_conversion(c.text, 'N')) << c.text;
+    }
+    // A point in every place of numbers of one to eleven digits.
+    const std::string digits = "90817263541";
+    for (std::size_t len = 1; len <= digits.size(); ++len)
+        for (std::size_t at = 0; at <= len; ++at) {
+            const std::string text = digits.substr(0, at) + "." + digits.substr(at, len - at);
+            for (const char* sign : {"", "-", "+"}) {
+                EXPECT_TRUE(same_conversion(sign + text, 'R')) << sign + text;
+                EXPECT_TRUE(same_conversion(sign + text, 'N')) << sign + text;
+            }
+        }
+}
+
+// Every text of up to five bytes over digits, signs, a point, a blank and the bytes around the digits and
+// above 0x89 (which carry within the word): both conversions agree on all of them.
+TEST(NumberParsing, ShortWayAgreesWithTheGeneralConversionOnEveryShortText) {
+    const char alphabet[] = {'0', '7', '9', '.', '+', '-', ' ', '/', ':', '\x8A', '\xFF'};
+    constexpr int kLetters = sizeof alphabet;
+    std::string text;
+    for (int len = 0; len <= 5; ++len) {
+        int combinations = 1;
+        for (int i = 0; i < len; ++i)
+            combinations *= kLetters;
+        for (int k = 0; k < combinations; ++k) {
+            text.clear();
+            for (int i = 0, c = k; i < len; ++i, c /= kLetters)
+                text += alphabet[c % kLetters];
+            ASSERT_TRUE(same_conversion(text, 'R')) << text;
+            ASSERT_TRUE(same_conversion(text, 'N')) << text;
+        }
     }
 }
 

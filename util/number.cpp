@@ -60,7 +60,7 @@ double decimal_prefix(std::string_view text) {
     return std::strtod(std::string(number).c_str(), nullptr);
 }
 
-int StrToDbl(double& result, std::string_view text, char type) {
+int StrToDbl_general(double& result, std::string_view text, char type) {
     // A number is an optional sign, digits, and for a real at most one point among them. One pass checks
     // the text and gathers its digits; a number with at most 15 significant digits and 22 decimals is then
     // one correctly rounded division of two exact doubles, which is exactly what the library's conversion

@@ -1,8 +1,9 @@
 // libFuzzer target: the fuzzer's bytes are an input document, validated in-process once per report format
 // (the fixed-column text with the echo file), and once more with the one-look reading of field lines turned
 // off: both ways must give the same report and the same echo file. Every input is also checked for the
-// properties of tests/fuzz/properties.h: the four formats agree, -w leaves out exactly the W rows, and the
-// document cut into two files read as a list gives the report of the whole.
+// properties of tests/fuzz/properties.h: the four formats agree, -w leaves out exactly the W rows, the
+// document cut into two files read as a list gives the report of the whole, and the two conversions of
+// numbers agree on every field text.
 //
 // The inputs are changed by the ZPV mutator (tests/fuzz/zpv_mutator.h) and, a fifth of the time and when it
 // has nothing to change, by libFuzzer's byte mutation. Built with VALIX_BYTE_MUTATION_ONLY, the target has
@@ -79,6 +80,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             zpvprops::formats_agree(quick[0].report, quick[1].report, quick[2].report, quick[3].report);
         !e.empty())
         fail("formats: " + e);
+
+    if (std::string e = zpvprops::numbers_agree(document); !e.empty())
+        fail(e);
 
     // -w (in HTML, which has the per-code summary) and a list cut at a place the input chooses (in the text
     // format, with the echo file).

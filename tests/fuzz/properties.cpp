@@ -1,8 +1,10 @@
 #include "tests/fuzz/properties.h"
 
 #include "util/console.h"
+#include "util/number.h"
 #include "validator/run.h"
 
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -371,6 +373,27 @@ int Runner::run_list(std::string_view document, std::size_t cut, char format, st
     if (echo != nullptr)
         *echo = read_file(dir_ / "e.xml");
     return status;
+}
+
+std::string numbers_agree(std::string_view document) {
+    const auto differ = [](std::string_view text, char type) {
+        double fast = -1, general = -2;
+        const int a = util::StrToDbl(fast, text, type), b = util::StrToDbl_general(general, text, type);
+        return a != b || std::memcmp(&fast, &general, sizeof fast) != 0;
+    };
+    for (std::size_t gt = document.find('>'); gt != std::string_view::npos; gt = document.find('>', gt + 1)) {
+        const std::size_t lt = document.find('<', gt + 1);
+        std::string_view text = document.substr(gt + 1, lt == std::string_view::npos ? lt : lt - gt - 1);
+        for (int form = 0; form < 2; ++form) {
+            for (const char type : {'R', 'N'})
+                if (differ(text, type))
+                    return std::string("the two conversions differ on \"") + std::string(text) + "\" as " +
+                           type;
+            while (!text.empty() && text.front() == ' ')
+                text.remove_prefix(1);
+        }
+    }
+    return {};
 }
 
 std::string check_document(std::string_view document, Runner& runner, std::size_t cut,

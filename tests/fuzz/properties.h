@@ -6,7 +6,9 @@
 // - -w: the report of a run with -w is the full report without its W rows (and, in HTML, without the W
 //   rows of the per-code summary), byte for byte, totals included;
 // - lists: a document cut into two files read as a list gives the report and echo file of the whole
-//   document, apart from the file name in the report's header.
+//   document, apart from the file name in the report's header;
+// - numbers: the short way of converting a field's text and the general conversion agree on every text
+//   between a '>' and the next '<', in value (bit for bit) and in whether it is a number.
 //
 // Each check returns an empty text when the property holds, else what differs.
 #pragma once
@@ -45,6 +47,10 @@ std::string without_w(std::string_view report, char format);
 // The report with the input file name of its header replaced (the header of a run over a list names the
 // list's first file).
 std::string renamed(std::string_view report, char format, std::string_view name, std::string_view as);
+
+// The field texts of a document (every text between a '>' and the next '<', as it stands and without its
+// leading blanks, as the walk takes a content) converted both ways, as a real and as an integer.
+std::string numbers_agree(std::string_view document);
 
 // Runs of the real program in a folder of its own, for the properties that need files and switches. The
 // folder is named as given ("" for the working folder): a report name's format is the text after its
