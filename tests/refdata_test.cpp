@@ -62,6 +62,7 @@ TEST(RefdataSubmitter, NumberIsTheLeadingDecimalNumberOfTheText) {
                                                            {"0x123456", 0u},
                                                            {"abc", 0u},
                                                            {"\t+42", 42u},
+                                                           {"+123.456", 123u},
                                                            {"1e3xxxxx", 1000u},
                                                            {"1e+zzzzz", 1u},
                                                            {".5e1", 5u},
