@@ -27,6 +27,14 @@ TEST(ScannerLimits, ANameLongerThanAPieceIsCutAndItsRestIsTheTagRest) {
     EXPECT_EQ(rows[1].cells[1], "ES301");
 }
 
+TEST(ScannerLimits, APrologueTagsRestLongerThanAPieceIsEchoedCut) {
+    const std::string rest = "version=\"1.0\" " + std::string(400, 'x');
+    std::string report, echo;
+    ASSERT_EQ(validator::run_in_memory("<?xml " + rest + "?>\r\n<ZPV>\r\n</ZPV>\r\n", 'C', &report, &echo),
+              0);
+    EXPECT_EQ(echo.substr(0, echo.find("\r\n")), "<?xml " + rest.substr(0, 301) + ">");
+}
+
 TEST(ScannerLimits, ALineEndInsideATagRestIsCountedAndLeftOut) {
     const auto rows = findings("<ZPV>\r\n<rok a=\"1\"\r\n>2009</rok>\r\n</ZPV>\r\n");
     ASSERT_GE(rows.size(), 2u);
