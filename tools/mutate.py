@@ -466,6 +466,10 @@ def main():
     parser.add_argument("--label-exclude", default="slow|browser",
                         help="ctest labels left out (default: the 3 GB document and the browser)")
     parser.add_argument("--rerun", help="a results file: run its survivors (not listed as equivalent) again")
+    parser.add_argument("--pick", type=int, default=0,
+                        help="run only this many mutants of the sample, spread evenly over it (CI)")
+    parser.add_argument("--headers", action="store_true",
+                        help="run the mutants of headers too (each rebuilds most of the program, twice)")
     parser.add_argument("--resume", help="a results file of the same sample: run only the mutants it lacks")
     parser.add_argument("--only", action="append", default=[], help="a mutant id to run (repeatable)")
     parser.add_argument("--results", help="results file (default BUILD/mutation-results.json)")
@@ -502,6 +506,13 @@ def main():
         mutants = sample(by_folder, args.count, args.seed)
         ran = {id_key(r["id"]) for r in done}
         mutants = [m for m in mutants if id_key(m["id"]) not in ran]
+        if not args.headers:
+            headers = [m for m in mutants if m["file"].endswith(".h")]
+            mutants = [m for m in mutants if not m["file"].endswith(".h")]
+            if headers:
+                print(f"{len(headers)} mutants of headers left out (--headers runs them)", flush=True)
+        if args.pick and args.pick < len(mutants):
+            mutants = [mutants[i * len(mutants) // args.pick] for i in range(args.pick)]
     if args.list:
         for m in mutants:
             print(m["id"], "   ", m["text"][:80])
