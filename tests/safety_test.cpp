@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include <set>
 #include <string>
 
@@ -138,6 +142,18 @@ TEST(OutputFiles, EarlierReportsAndEchoFilesAreOverwritten) {
     EXPECT_EQ(s.run({"in.xml", "r.xml"}), 0);
     EXPECT_EQ(names(s),
               (std::set<std::string>{"bare.xml", "echo.xml", "in.xml", "r.csv", "r.htm", "r.txt", "r.xml"}));
+#ifndef _WIN32
+    // A new report has the mode of any new file (0666 without the umask's bits); a report named by a
+    // symbolic link replaces the file the link points to, and the link stays.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(fs::status(s / "r.csv").permissions(), static_cast<fs::perms>(0666 & ~mask));
+    spit(s / "target.csv", "old");
+    fs::create_symlink("target.csv", s / "link.csv");
+    EXPECT_EQ(s.run({"in.xml", "link.csv"}), 0);
+    EXPECT_TRUE(fs::is_symlink(s / "link.csv"));
+    EXPECT_EQ(slurp(s / "target.csv").substr(0, 12), "Radek;Chyba;");
+#endif
 }
 
 TEST(OutputFiles, ReportAndEchoNamingOneFileAreRefused) {

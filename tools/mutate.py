@@ -474,6 +474,7 @@ def main():
     parser.add_argument("--only", action="append", default=[], help="a mutant id to run (repeatable)")
     parser.add_argument("--results", help="results file (default BUILD/mutation-results.json)")
     parser.add_argument("--list", action="store_true", help="print the sample and stop")
+    parser.add_argument("--table", help="print the table of a results file and stop")
     parser.add_argument("--check", action="store_true",
                         help="status 1 if a mutant survives that is not listed as equivalent")
     args = parser.parse_args()
@@ -483,6 +484,10 @@ def main():
         results_path = results_path.replace(".json", "") + "-rerun.json"  # the earlier file stays whole
 
     equivalents = load_equivalents()
+    if args.table:
+        with open(args.table, encoding="utf-8") as f:
+            print(table(json.load(f)["results"], equivalents))
+        return 0
     by_folder = candidates(ROOT)
     earlier = []
     if args.rerun:
