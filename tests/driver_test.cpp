@@ -46,6 +46,8 @@ TEST(CommandLine, HelpEndsWithStatusOneAndTouchesNoFile) {
     EXPECT_NE(c.out.find("\nProgram  VALIX_v0.96  kontola dat pro ZPV\n"), std::string::npos);
     EXPECT_NE(c.out.find("VALIX vstup chyby vystup -prepinac"), std::string::npos);
     EXPECT_NE(c.out.find("             -h tato napoveda\n"), std::string::npos);
+    EXPECT_TRUE(
+        c.out.substr(0, c.out.find("Volani")).ends_with("2009\n\n")); // the banner, then one empty line
     EXPECT_EQ(c.out.substr(c.out.find("Volani")),
               "Volani programu:\n\nVALIX vstup chyby vystup -prepinac\n\n"
               "\nvstup    - uplna cesta ke vstupnimu souboru, max. 60 znaku\n"
