@@ -97,9 +97,10 @@ TEST(CommandLine, ReportFormatFollowsTheFirstDotOfTheName) {
     spit(s / "in.xml", kDoc);
     fs::create_directory(s / "old.dir");
     const std::pair<std::string, std::string> cases[] = {
-        {"out.TXT", " Datum a "}, {"out.Csv", "Radek;Chyba;"},  {"out.XML", "<?xml version = "},
-        {"out.htm", "<html>"},    {"out.HTML", "<html>"},       {"out", "<html>"},
-        {"out.doc", "<html>"},    {"old.dir/out.csv", "<html>"}};
+        {"out.TXT", " Datum a "}, {"out.Csv", "Radek;Chyba;"},   {"out.XML", "<?xml version = "},
+        {"out.htm", "<html>"},    {"out.HTML", "<html>"},        {"out", "<html>"},
+        {"out.doc", "<html>"},    {"old.dir/out.csv", "<html>"}, {"csv", "<html>"},
+        {".csv", "Radek;Chyba;"}};
     for (const auto& [name, start] : cases) {
         ASSERT_EQ(s.run({"in.xml", name}), 0) << name;
         EXPECT_EQ(slurp(s / name).substr(0, start.size()), start) << name;
