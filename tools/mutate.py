@@ -498,13 +498,20 @@ def main():
         with open(args.resume, encoding="utf-8") as f:
             done = [r for r in json.load(f)["results"] if r["status"] != "unfinished"]
     if args.rerun or args.only:
-        everything = {id_key(m["id"]): m for groups in by_folder.values() for g in groups for m in g}
+        # Identical lines (the same call in several places) give the same key: the nearest line is meant.
+        everything = {}
+        for groups in by_folder.values():
+            for g in groups:
+                for m in g:
+                    everything.setdefault(id_key(m["id"]), []).append(m)
         wanted = list(args.only)
         wanted += [r["id"] for r in earlier if r["status"] == "survived" and id_key(r["id"]) not in equivalents]
         mutants = []
         for mid in wanted:
             if id_key(mid) in everything:
-                mutants.append(everything[id_key(mid)])
+                line = int(mid.split(":")[1])
+                mutants.append(dict(min(everything[id_key(mid)], key=lambda m: abs(m["line"] - line)),
+                                    requested=mid))
             else:
                 print(f"not found in the sources any more: {mid}", file=sys.stderr)
     else:
@@ -595,8 +602,8 @@ def main():
             json.dump({"seed": args.seed, "count": args.count, "results": results}, f, indent=1)
     # A re-run replaces the results of the mutants it ran again and keeps the others.
     if earlier:
-        again = {id_key(r["id"]): r for r in results}
-        results = [again.get(id_key(r["id"]), r) for r in earlier]
+        again = {r.pop("requested", r["id"]): r for r in results}
+        results = [again.get(r["id"], r) for r in earlier]
         with open(results_path, "w", encoding="utf-8") as f:
             json.dump({"seed": args.seed, "count": args.count, "results": results}, f, indent=1)
     # Leave the copy built as the original, for the next run.
