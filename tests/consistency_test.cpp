@@ -148,6 +148,10 @@ TEST_F(EmployeeEndChecks, YearsOfEmploymentCoverTheDaysInTheRegister) {
     EXPECT_EQ(check({{AA0216, 0.40}, {AA0225, 0.05}}, "EL006"),
               one(AA0225, "EL006", "AA0225 + AA0216", "      0.45", ">=       0.49"));
     EXPECT_EQ(check({{AA0216, 0.49}, {AA0225, 0}}, "EL006"), Rows{});
+    // A fifth of a year is a whole number of hundredths, 0.2 for 73 days: the half thousandth taken off
+    // before the cut makes the bound 0.19.
+    for (const auto& [days, years] : {std::pair{73, 0.19}, {146, 0.39}, {219, 0.59}, {292, 0.79}})
+        EXPECT_EQ(check({{AA0218, days}, {AA0216, years}, {AA0225, 0}}, "EL006"), Rows{}) << days;
     EXPECT_EQ(check({{AA0218, 365}, {AA0216, 0.99}, {AA0225, 0}}, "EL006"),
               one(AA0225, "EL006", "AA0225 + AA0216", "      0.99", ">=       1.00"));
 }

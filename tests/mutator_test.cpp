@@ -45,6 +45,12 @@ TEST(ZpvMutator, EdgeValuesComeFromTheRuleTables) {
     for (const char* v : {"301", "921", "300", "922"})
         EXPECT_TRUE(has(form, v)) << v;
     EXPECT_GT(zpvfuzz::edge_values("AA0013").size(), 10u); // occupations of the register
+    for (const auto& [element, code] : {std::pair{"AA0179", "CZ0100"},
+                                        {"AA0690", "CZ0806"},
+                                        {"AA0223", "V"},
+                                        {"AA0091", "1320"},
+                                        {"AA0130", "10"}}) // the other code lists
+        EXPECT_TRUE(has(zpvfuzz::edge_values(element), code)) << element;
     EXPECT_TRUE(zpvfuzz::edge_values("poznamka").empty());
 }
 

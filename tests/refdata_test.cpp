@@ -62,6 +62,7 @@ TEST(RefdataSubmitter, NumberIsTheLeadingDecimalNumberOfTheText) {
                                                            {"0x123456", 0u},
                                                            {"abc", 0u},
                                                            {"\t+42", 42u},
+                                                           {"+123.456", 123u},
                                                            {"1e3xxxxx", 1000u},
                                                            {"1e+zzzzz", 1u},
                                                            {".5e1", 5u},
@@ -113,6 +114,10 @@ TEST(RefdataProvider, UnregisteredProviderIsWarnedWrongCheckDigitIsNotLookedUp) 
     EXPECT_EQ(cis_poskytovatelu("87654326", Mark::clean, "17"), 1);
     EXPECT_EQ(cis_poskytovatelu("12345670", Mark::rejected, "17"), 1);
     EXPECT_EQ(l_poskytovatel, 12345670u);
+    for (const int i : {0, kProviders - 1}) { // the ends of the register are found
+        l_predkladatel = TcisPrePos[i];
+        EXPECT_EQ(cis_poskytovatelu(eight_digits(TcisPosPre[i]), Mark::clean, "17"), 0) << i;
+    }
     EXPECT_EQ(run.rows(), Rows{"17;WR204;;;AA0017;87654326;   "});
 }
 
@@ -152,11 +157,13 @@ TEST(RefdataCountry, HomeCodesAreSilentOthersWarnedUnknownAnError) {
         EXPECT_EQ(cis_kodstat(code), 0) << code;
     EXPECT_EQ(cis_kodstat("DE"), 0);
     EXPECT_EQ(cis_kodstat("DEU"), 0);
+    EXPECT_EQ(cis_kodstat("004"), 0); // the first code after the six home ones
     report::s_cislo_radky.assign("31");
     EXPECT_EQ(cis_kodstat("XYZ"), 1);
     EXPECT_EQ(cis_kodstat("cz"), 1);
     EXPECT_EQ(run.rows(), (Rows{"20;WL033;;;AA0033;DE;CZ, SK", "20;WL033;;;AA0033;DEU;CZ, SK",
-                                "31;EL047;;;AA0033;XYZ;   ", "31;EL047;;;AA0033;cz;   "}));
+                                "20;WL033;;;AA0033;004;CZ, SK", "31;EL047;;;AA0033;XYZ;   ",
+                                "31;EL047;;;AA0033;cz;   "}));
 }
 
 TEST(RefdataCountry, PositionIsTheCodesFirstEntryAndMapsBack) {

@@ -185,6 +185,15 @@ if [ -e /dev/full ]; then
   expect_status 13
   grep -qF " Chyba zapisu na konzoli" err.log || fail "no message of the failed console"
   cmp -s r4.csv expected.csv || fail "the report of a run with a full console differs"
+  # Line-buffered, every line of the console fails as it is written and the last flush has nothing left
+  # to write: the failure is still seen.
+  if command -v stdbuf >/dev/null 2>&1; then
+    stdbuf -oL "$valix" clean.xml r5.csv >/dev/full 2>err.log
+    status=$?
+    out=$(cat err.log)
+    expect_status 13
+    grep -qF " Chyba zapisu na konzoli" err.log || fail "line-buffered: no message of the failed console"
+  fi
 fi
 
 if [ $failures -gt 0 ]; then

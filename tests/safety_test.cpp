@@ -1,10 +1,15 @@
 // Output files that never destroy data, and runs whose reads or writes fail. The runs that need a process
 // of their own (closed standard streams, signals, pipes) are in tests/safety.sh.
+#include "reader/handlers.h"
 #include "tests/support.h"
 #include "util/console.h"
 #include "util/outfile.h"
 
 #include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include <set>
 #include <string>
@@ -100,9 +105,12 @@ TEST(OutputFiles, ADocumentIsNeverTakenForAReportOrAnEchoFile) {
         EXPECT_EQ(slurp(s / name), doc) << name;
     EXPECT_FALSE(fs::exists(s / "out.csv"));
     // Without a prologue, after comments, with a prefix: still a document.
-    for (const std::string start :
-         {"<ZPV>\r\n<rok>2009</rok>", "\n<!-- x -->\n<?xml version=\"1.0\"?><zpv:ZPV>",
-          "<?xml version=\"1.0\"?>\n<!DOCTYPE ZPV>\n<ZPV verze=\"1.6\">"}) {
+    // An echo file's root line after a comment is a document's root too.
+    const std::string echo_root(reader::kEchoRootLine.substr(0, reader::kEchoRootLine.size() - 1));
+    for (const std::string& start : std::initializer_list<std::string>{
+             "<ZPV>\r\n<rok>2009</rok>", "\n<!-- x -->\n<?xml version=\"1.0\"?><zpv:ZPV>",
+             "<?xml version=\"1.0\"?>\n<!DOCTYPE ZPV>\n<ZPV verze=\"1.6\">", "<!-- x -->\r\n" + echo_root,
+             "<!-- x --><?xml version=\"1.0\"?>\r\n" + echo_root}) {
         spit(s / "d.xml", start + "\r\n</ZPV>\r\n");
         EXPECT_EQ(s.run({"a.xml", "d.xml"}), 13) << start;
     }
@@ -134,6 +142,18 @@ TEST(OutputFiles, EarlierReportsAndEchoFilesAreOverwritten) {
     EXPECT_EQ(s.run({"in.xml", "r.xml"}), 0);
     EXPECT_EQ(names(s),
               (std::set<std::string>{"bare.xml", "echo.xml", "in.xml", "r.csv", "r.htm", "r.txt", "r.xml"}));
+#ifndef _WIN32
+    // A new report has the mode of any new file (0666 without the umask's bits); a report named by a
+    // symbolic link replaces the file the link points to, and the link stays.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(fs::status(s / "r.csv").permissions(), static_cast<fs::perms>(0666 & ~mask));
+    spit(s / "target.csv", "old");
+    fs::create_symlink("target.csv", s / "link.csv");
+    EXPECT_EQ(s.run({"in.xml", "link.csv"}), 0);
+    EXPECT_TRUE(fs::is_symlink(s / "link.csv"));
+    EXPECT_EQ(slurp(s / "target.csv").substr(0, 12), "Radek;Chyba;");
+#endif
 }
 
 TEST(OutputFiles, ReportAndEchoNamingOneFileAreRefused) {

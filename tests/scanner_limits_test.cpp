@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 std::vector<zpvprops::Row> findings(const std::string& doc) {
@@ -25,6 +27,14 @@ TEST(ScannerLimits, ANameLongerThanAPieceIsCutAndItsRestIsTheTagRest) {
     EXPECT_EQ(rows[1].cells[1], "ES301");
 }
 
+TEST(ScannerLimits, APrologueTagsRestLongerThanAPieceIsEchoedCut) {
+    const std::string rest = "version=\"1.0\" " + std::string(400, 'x');
+    std::string report, echo;
+    ASSERT_EQ(validator::run_in_memory("<?xml " + rest + "?>\r\n<ZPV>\r\n</ZPV>\r\n", 'C', &report, &echo),
+              0);
+    EXPECT_EQ(echo.substr(0, echo.find("\r\n")), "<?xml " + rest.substr(0, 301) + ">");
+}
+
 TEST(ScannerLimits, ALineEndInsideATagRestIsCountedAndLeftOut) {
     const auto rows = findings("<ZPV>\r\n<rok a=\"1\"\r\n>2009</rok>\r\n</ZPV>\r\n");
     ASSERT_GE(rows.size(), 2u);
@@ -40,6 +50,30 @@ TEST(ScannerLimits, TheInputEndingInsideAStartTagEndsTheRun) {
         EXPECT_EQ(rows[0].cells[1], "ES306") << doc;
         EXPECT_EQ(rows[1].cells[1], "ES308") << doc;
     }
+}
+
+TEST(ScannerLimits, NamesAreReadAsWrittenAndCommentsSkippedWhole) {
+    // A root whose name begins with ZPV is the root; its end tag is no root end tag, so the run ends with
+    // ES306, on the last employer read. "AA012:" is no field of the employee.
+    const auto rows = findings("<ZPVX>\r\n<zamestnavatel>\r\n<AA0017>12345679</AA0017>\r\n<zamestnanec>\r\n"
+                               "<AA0126>X1</AA0126>\r\n<AA012:>1</AA012:>\r\n</zamestnanec>\r\n"
+                               "</zamestnavatel>\r\n</ZPVX>\r\n");
+    ASSERT_GE(rows.size(), 2u);
+    const auto unknown =
+        std::find_if(rows.begin(), rows.end(), [](const auto& r) { return r.cells[1] == "ES301"; });
+    ASSERT_NE(unknown, rows.end());
+    EXPECT_EQ(unknown->cells[3], "X1");
+    EXPECT_EQ(unknown->cells[4], "AA012:");
+    EXPECT_EQ(rows.back().cells[1], "ES306");
+    EXPECT_EQ(rows.back().cells[2], "12345679");
+    // A comment holding tags and '>' is skipped up to its "-->".
+    const std::string doc = "<ZPV>\r\n<rok>2009</rok>\r\n</ZPV>\r\n";
+    std::string commented = doc;
+    commented.insert(doc.find("\r\n</ZPV>"), "<!-- old: <rok>2008</rok> -->");
+    std::string plain, with_comment;
+    ASSERT_EQ(validator::run_in_memory(doc, 'C', &plain), 0);
+    ASSERT_EQ(validator::run_in_memory(commented, 'C', &with_comment), 0);
+    EXPECT_EQ(with_comment, plain);
 }
 
 TEST(ScannerLimits, AContentLongerThanAPieceIsCut) {

@@ -116,6 +116,23 @@ TEST(EmployerTotals, PersonWithEightRecordsExaminesSix) {
               (Rows{"10,20,30,40,50,60, ...... ;EL003;12345679;P;AA0231;1970;1971"}));
 }
 
+TEST(EmployerTotals, PersonWithSixRecordsShowsThemAll) {
+    Employer e;
+    for (int i = 1; i <= 6; ++i)
+        e.add("P", 10 * i);
+    anec_iAA0231[5] = 1971;
+    EXPECT_EQ(e.run({"EL003"}), (Rows{"10,20,30,40,50,60;EL003;12345679;P;AA0231;1970;1971"}));
+}
+
+TEST(EmployerTotals, InterleavedRunsAreMergedWhole) {
+    Employer e;
+    for (const char* id : {"1", "3", "2", "4", "4"})
+        e.add(id, 10);
+    e.run({});
+    EXPECT_EQ((std::vector<int>{anec_ind[0], anec_ind[1], anec_ind[2], anec_ind[3], anec_ind[4]}),
+              (std::vector<int>{0, 2, 1, 3, 4}));
+}
+
 TEST(EmployerTotals, CountryIsComparedByPositionInTheList) {
     Employer e;
     e.add("A", 1);

@@ -32,6 +32,8 @@ TEST(TextHelpers, FixedTextsCutToFitAndStopAtNul) {
     EXPECT_EQ(t.view(), "ab");
     t.append("xyzxyz");
     EXPECT_EQ(t.view(), "abxyz");
+    // A formatted text longer than its buffer is cut to 127 characters, the terminator never among them.
+    EXPECT_EQ(util::fmt("%s", std::string(128, 'x').c_str()).view(), std::string(127, 'x'));
 }
 
 TEST(NumberParsing, IntegersRealsAndRejectedTexts) {
@@ -143,6 +145,8 @@ TEST(Cp1250, CzechLettersBecomeSingleBytes) {
     // Bytes that are not UTF-8 are already Windows-1250 and pass unchanged.
     EXPECT_EQ(util::utf8_to_cp1250("\xE1x", out, sizeof out), 2u);
     EXPECT_EQ(std::string(out, 2), "\xE1x");
+    // A character that Windows-1250 lacks becomes '?'.
+    EXPECT_EQ(std::string(out, util::utf8_to_cp1250("a€Ωb", out, sizeof out)), "a\x80?b");
 }
 
 } // namespace

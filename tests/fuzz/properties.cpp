@@ -398,10 +398,10 @@ std::string numbers_agree(std::string_view document) {
 
 std::string check_document(std::string_view document, Runner& runner, std::size_t cut,
                            std::string_view formats) {
-    std::string reports[4];
+    std::string reports[4], memory_echo;
     const char all[4] = {'H', 'C', 'X', 'T'};
     for (int i = 0; i < 4; ++i)
-        if (validator::run_in_memory(document, all[i], &reports[i]) != 0)
+        if (validator::run_in_memory(document, all[i], &reports[i], i == 0 ? &memory_echo : nullptr) != 0)
             return std::string("in-memory run failed, format ") + all[i];
     if (std::string e = formats_agree(reports[0], reports[1], reports[2], reports[3]); !e.empty())
         return "formats: " + e;
@@ -412,6 +412,8 @@ std::string check_document(std::string_view document, Runner& runner, std::size_
             return std::string("run failed, format ") + format;
         if (renamed(full_file, format, runner.document_name(), "memory.xml") != full)
             return std::string("the run of the file differs from the run in memory, format ") + format;
+        if (echo != memory_echo)
+            return "the echo file of the run of the file differs from that of the run in memory";
         if (runner.run(document, format, true, &w) != 0)
             return std::string("run with -w failed, format ") + format;
         if (w != without_w(full_file, format))
