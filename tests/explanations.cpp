@@ -142,10 +142,19 @@ struct Lexer {
         if (s.substr(p, w.size()) != w)
             return false;
         const std::size_t after = p + w.size();
-        if (w == "po" && after < s.size() && s[after] != ' ' && s[after] != '"')
+        if ((w == "po" || w == "pro") && after < s.size() && s[after] != ' ' && s[after] != '"')
             return false;
         p = after;
         return true;
+    }
+    // A whole number; false when none stands here.
+    bool number(int& out) {
+        skip();
+        const std::size_t start = p;
+        out = 0;
+        while (p < s.size() && s[p] >= '0' && s[p] <= '9' && out < 100000)
+            out = out * 10 + (s[p++] - '0');
+        return p > start;
     }
     // A quoted text with \" \\ and \n; "" or the error.
     std::string quoted(std::string& out) {
@@ -203,8 +212,28 @@ std::string parse_edits(std::string_view value, std::vector<Edit>& out) {
             return err;
         if (e.from.empty())
             return "an edit of an empty text";
+        // "pro n = A..B" repeats the edit for n from A to B, "{n}" in its texts standing for n: an
+        // example that needs a hundred employers is one line, not a hundred.
+        int first = 0, last = 0;
+        bool counted = false;
+        if (lx.word("pro")) {
+            if (!lx.word("n") || !lx.word("=") || !lx.number(first) || !lx.word("..") || !lx.number(last) ||
+                last < first || last - first >= 1000)
+                return "\"pro n = A..B\" expected after \"" + e.to + "\"";
+            counted = true;
+        }
         e.source = std::string(trim(value.substr(start, lx.p - start)));
-        out.push_back(std::move(e));
+        if (!counted) {
+            out.push_back(std::move(e));
+            continue;
+        }
+        for (int n = first; n <= last; ++n) {
+            Edit one = e;
+            for (std::string* text : {&one.anchor, &one.from, &one.to})
+                for (std::size_t at; (at = text->find("{n}")) != std::string::npos;)
+                    text->replace(at, 3, std::to_string(n));
+            out.push_back(std::move(one));
+        }
     }
     return {};
 }

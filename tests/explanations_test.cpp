@@ -376,6 +376,14 @@ TEST(Explanations, EntriesAndEditsReadAsWritten) {
     EXPECT_NE(parse_edits("\"a\" \"b\"", edits), "");
     EXPECT_NE(parse_edits("\"a\" -> \"b", edits), "");
     EXPECT_EQ(parse_edits("\"a\" -> \"b\"; po \"k\" \"c\" -> \"\"", edits), "");
+
+    // A counted edit is one edit for each n, "{n}" in its texts standing for n.
+    edits.clear();
+    ASSERT_EQ(parse_edits("\"</ZPV>\" -> \"<a>{n}</a></ZPV>\" pro n = 9..11", edits), "");
+    ASSERT_EQ(edits.size(), 3u);
+    EXPECT_EQ(edits[0].to, "<a>9</a></ZPV>");
+    EXPECT_EQ(edits[2].to, "<a>11</a></ZPV>");
+    EXPECT_NE(parse_edits("\"a\" -> \"b\" pro n = 3..2", edits), "");
 }
 
 } // namespace
