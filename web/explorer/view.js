@@ -154,8 +154,21 @@ class Explorer {
       function () { that.fillEmployers(); },
       function () {
         if (!previous) return;
-        that.fillCompare(previous);
-        root.dataset.compared = 'yes';
+        // Compared in tasks of some 50 ms, the page answering input between them.
+        var comparing = compareSteps(previous, store);
+        var go = function () {
+          if (that.root !== root) return;
+          var t = performance.now();
+          var step = comparing.next();
+          while (!step.done && performance.now() - t < 50) step = comparing.next();
+          if (!step.done) {
+            setTimeout(go, 0);
+            return;
+          }
+          that.fillCompare(step.value);
+          root.dataset.compared = 'yes';
+        };
+        go();
       },
     ];
     return new Promise(function (resolve) {
@@ -346,9 +359,8 @@ class Explorer {
     this.refresh();
   }
 
-  /** @param {any} previous the store of the run before */
-  fillCompare(previous) {
-    var result = /** @type {any} */ (compareRuns(previous, this.store));
+  /** @param {any} result the comparison with the run before (compareRuns) */
+  fillCompare(result) {
     this.isNew = result.fresh || null;
     var rows = /** @type {{code: string, fixed: number, still: number, added: number}[]} */ (result.codes || result);
     var fixed = 0;
@@ -432,7 +444,7 @@ class Explorer {
    * @param {string} typed
    */
   exact(typed) {
-    if (typed === '' || !this.store.textIds || this.store.textIds.has(typed)) return typed;
+    if (typed === '' || this.store.idOf(typed) >= 0) return typed;
     var want = typed.trim();
     if (want === '') return typed;
     var texts = /** @type {string[]} */ (this.store.texts);
