@@ -209,6 +209,12 @@ test('searches and orders agree with a plain reading of the records', () => {
   assert.deepStrictEqual(Array.from(s.select({ sort: 'code' })), byCode);
   assert.deepStrictEqual(Array.from(s.select({ sort: 'code', weight: 'W', text: 'b' })),
     byCode.filter((i) => all[i].weight === 'W' && Array.from(s.select({ text: 'b' })).includes(i)));
+  // The hundred largest patterns of a code are the head of all of them.
+  for (const code of ['EL046', 'WL009', 'NOPE']) {
+    const top = s.topPatterns(code, 5);
+    assert.deepStrictEqual(top.patterns, s.patterns(code).slice(0, 5));
+    assert.strictEqual(top.total, s.patterns(code).length);
+  }
   // The employers, most findings first, then in the report's order.
   const counts = new Map();
   all.forEach((r) => {

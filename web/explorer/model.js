@@ -850,38 +850,73 @@ class FindingStore {
   }
 
   /**
-   * A code's findings grouped by element and value, largest first.
+   * A code's findings grouped by element and value, largest first (then by element and value).
    * @param {string} code
    * @returns {{element: string, value: string, count: number}[]}
    */
   patterns(code) {
+    return this.topPatterns(code, Infinity).patterns;
+  }
+
+  /**
+   * The `most` largest groups of patterns(code), and how many groups there are: a code of a million
+   * findings may have half a million, of which the page shows a hundred.
+   * @param {string} code
+   * @param {number} most
+   * @returns {{patterns: {element: string, value: string, count: number}[], total: number}}
+   */
+  topPatterns(code, most) {
     var id = this.idOf(code);
-    if (id < 0) return [];
+    if (id < 0) return { patterns: [], total: 0 };
     var codes = this.columns[0];
     var elements = this.columns[3];
     var values = this.columns[4];
-    /** @type {Map<number, Map<number, number>>} */
-    var by = new Map();
+    // Counted in typed arrays: each pair of element and value a key of its own.
+    var pairs = new ValixKeyTable(1024, 3);
+    var counts = new Uint32Array(1024);
     for (var i = 0; i < this.size; i++) {
       if (codes[i] !== id) continue;
-      var of = by.get(elements[i]);
-      if (!of) by.set(elements[i], of = new Map());
-      of.set(values[i], (of.get(values[i]) || 0) + 1);
+      var k = pairs.add(elements[i], values[i], 0, 0, 0);
+      if (k >= counts.length) {
+        var more = new Uint32Array(2 * counts.length);
+        more.set(counts);
+        counts = more;
+      }
+      counts[k]++;
     }
-    var p = this.textPool;
-    /** @type {{element: string, value: string, count: number}[]} */
-    var out = [];
-    by.forEach(function (of, element) {
-      of.forEach(function (count, value) {
-        out.push({ element: p.text(element), value: p.text(value), count: count });
-      });
-    });
-    return out.sort(function (a, b) {
-      if (a.count !== b.count) return b.count - a.count;
-      if (a.element !== b.element) return a.element < b.element ? -1 : 1;
-      return a.value < b.value ? -1 : a.value > b.value ? 1 : 0;
-    });
+    var keys = pairs.keys;
+    var t = this.texts;
+    /** @param {number} a @param {number} b */
+    var order = function (a, b) {
+      if (counts[a] !== counts[b]) return counts[b] - counts[a];
+      var x = t[keys[3 * a]];
+      var y = t[keys[3 * b]];
+      if (x !== y) return x < y ? -1 : 1;
+      x = t[keys[3 * a + 1]];
+      y = t[keys[3 * b + 1]];
+      return x < y ? -1 : x > y ? 1 : 0;
+    };
+    /** @type {number[]} */
+    var top = [];
+    if (most >= pairs.count) {
+      for (var q = 0; q < pairs.count; q++) top.push(q);
+      top.sort(order);
+    } else {
+      // The best `most` kept in order as the groups go by: few of them beat the last one kept.
+      for (var r = 0; r < pairs.count && most > 0; r++) {
+        if (top.length === most && order(r, top[most - 1]) >= 0) continue;
+        var at = top.length;
+        while (at > 0 && order(r, top[at - 1]) < 0) at--;
+        top.splice(at, 0, r);
+        if (top.length > most) top.pop();
+      }
+    }
+    return {
+      patterns: top.map(function (g) { return { element: t[keys[3 * g]], value: t[keys[3 * g + 1]], count: counts[g] }; }),
+      total: pairs.count,
+    };
   }
+
 
   /**
    * The employers with their E and W counts, most findings first (then in the order of the report). The

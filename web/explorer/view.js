@@ -271,10 +271,11 @@ class Explorer {
       p.textContent = row.message;
       explain.appendChild(p);
     }
-    var list = this.store.patterns(code);
+    var found = this.store.topPatterns(code, 100);
+    var list = found.patterns;
     this.q('.ex-patterns-title').hidden = false;
     var that = this;
-    list.slice(0, 100).forEach(function (/** @type {{element: string, value: string, count: number}} */ p) {
+    list.forEach(function (/** @type {{element: string, value: string, count: number}} */ p) {
       var li = document.createElement('li');
       li.textContent = code + ' · ' + (p.element.trim() || '–') + ' · ' + (p.value.trim() || '(prázdná)') + ' — ' +
           valixNumber(p.count) + '×';
@@ -288,8 +289,8 @@ class Explorer {
       });
       patterns.appendChild(li);
     });
-    if (list.length > 100) {
-      this.q('.ex-patterns-more').textContent = 'zobrazeno 100 vzorů z ' + valixNumber(list.length) +
+    if (found.total > list.length) {
+      this.q('.ex-patterns-more').textContent = 'zobrazeno 100 vzorů z ' + valixNumber(found.total) +
           '; ostatní najdete filtrem seznamu';
     }
   }
