@@ -499,6 +499,8 @@ class FindingStore {
     // findings and how many distinct values, employers and persons they show.
     /** @type {Map<number, {count: number, values: number, employers: number, persons: number, message: number}>} */
     this.tally = new Map();
+    /** The findings counted in the summary so far (the first ones). */
+    this.counted = 0;
     this.codeValues = new ValixKeyTable(1024, 3);
     this.codeEmployers = new ValixKeyTable(64, 3);
     this.codePersons = new ValixKeyTable(1024, 3);
@@ -596,10 +598,23 @@ class FindingStore {
       this.lines[at] = records[r];
       if (records[r + 1] !== VALIX_PLAIN_LINE) this.lineTexts.set(at, ids[records[r + 1]]);
       for (var c = 0; c < ncols; c++) cols[c][at] = ids[records[r + 2 + c]];
-      this.count1(at);
     }
     this.size += n;
     this.cache = {};
+  }
+
+  /**
+   * Counts up to `most` findings not yet counted in the summary; true when all are counted. The page
+   * counts a run's findings after the run in short tasks, so that the run does not share the processor
+   * with them; every question that needs the summary counts what is left first.
+   * @param {number} most
+   * @returns {boolean}
+   */
+  countSome(most) {
+    var end = Math.min(this.size, this.counted + most);
+    for (var at = this.counted; at < end; at++) this.count1(at);
+    this.counted = end;
+    return end === this.size;
   }
 
   /**
@@ -646,8 +661,8 @@ class FindingStore {
     this.columns[4][at] = this.intern(t.value);
     this.columns[5][at] = this.intern(t.expected);
     this.columns[6][at] = this.intern(t.message);
-    this.count1(at);
     this.size++;
+    if (this.counted === at) this.countSome(1);
     // Results of the records before no longer hold (the check spares a new object per row of a report).
     for (var kept in this.cache) {
       this.cache = {};
@@ -836,6 +851,7 @@ class FindingStore {
     var t = function (id) { return store.text(id); };
     /** @type {CodeSummaryRow[]} */
     var rows = [];
+    this.countSome(Infinity);
     this.tally.forEach(function (g, code) {
       rows.push({ weight: t(code).charAt(0), code: t(code), message: t(g.message), count: g.count, values: g.values,
                   employers: g.employers, persons: g.persons, structure: valixIsStructure(t(code)) });
@@ -982,6 +998,7 @@ class FindingStore {
   weights() {
     var out = new Uint8Array(this.textCount);
     var p = this.textPool;
+    this.countSome(Infinity);
     this.tally.forEach(function (_g, code) { out[code] = p.text(code).charCodeAt(0); });
     return out;
   }
@@ -1101,6 +1118,7 @@ class FindingStore {
     if (this.cache.byCode) return this.cache.byCode;
     var byLine = this.orderByLine();
     var p = this.textPool;
+    this.countSome(Infinity);
     /** @type {number[]} */
     var distinct = Array.from(this.tally.keys());
     distinct.sort(function (a, b) {
