@@ -229,7 +229,7 @@
             document.body.dataset.explorerMs = (performance.now() - shownAt).toFixed(1);
           });
         };
-        counting();
+        setTimeout(counting, 0);
       }
       showFiles();
       prepareWorker();
