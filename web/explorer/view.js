@@ -152,6 +152,7 @@ class Explorer {
         root.dataset.ready = 'yes';
       },
       function () { that.fillEmployers(); },
+      function () { store.prepare(); },
       function () {
         if (!previous) return;
         // Compared in tasks of some 50 ms, the page answering input between them.
@@ -176,7 +177,7 @@ class Explorer {
         if (that.root !== root) return resolve(undefined);
         var step = steps.shift();
         if (step) step();
-        if (steps.length === 2) resolve(undefined); // the list is drawn: the explorer is ready
+        if (steps.length === 3) resolve(undefined); // the list is drawn: the explorer is ready
         if (steps.length) setTimeout(next, 0);
       };
       setTimeout(next, 0);
