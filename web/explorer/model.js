@@ -612,6 +612,9 @@ class FindingStore {
    */
   countSome(most) {
     var end = Math.min(this.size, this.counted + most);
+    // Room for every finding still to count, so that the tables do not grow by doubling on the way.
+    this.codeValues.expect(this.size);
+    this.codePersons.expect(this.size);
     for (var at = this.counted; at < end; at++) this.count1(at);
     this.counted = end;
     return end === this.size;
@@ -1094,7 +1097,12 @@ class FindingStore {
    * @returns {Uint8Array}
    */
   textMatches(text) {
-    return this.textPool.matches(text);
+    // The last one is kept: a sort or another filter with the same free text does not search again.
+    var last = this.cache.match;
+    if (last && last.text === text && last.count === this.textCount) return last.m;
+    var m = this.textPool.matches(text);
+    this.cache.match = { text: text, count: this.textCount, m: m };
+    return m;
   }
 
   /**
@@ -1344,6 +1352,14 @@ class ValixKeyTable {
     var before = this.count;
     this.add(a, b, c, 0, 0);
     return this.count > before;
+  }
+
+  /**
+   * Room for this many keys without growing.
+   * @param {number} most
+   */
+  expect(most) {
+    while (2 * most > this.mask + 1) this.grow();
   }
 
   /** Twice the room, the keys placed again (all distinct: each goes to the first free slot of its hash). */
