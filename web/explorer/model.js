@@ -612,9 +612,6 @@ class FindingStore {
    */
   countSome(most) {
     var end = Math.min(this.size, this.counted + most);
-    // Room for every finding still to count, so that the tables do not grow by doubling on the way.
-    this.codeValues.expect(this.size);
-    this.codePersons.expect(this.size);
     for (var at = this.counted; at < end; at++) this.count1(at);
     this.counted = end;
     return end === this.size;
@@ -1352,14 +1349,6 @@ class ValixKeyTable {
     var before = this.count;
     this.add(a, b, c, 0, 0);
     return this.count > before;
-  }
-
-  /**
-   * Room for this many keys without growing.
-   * @param {number} most
-   */
-  expect(most) {
-    while (2 * most > this.mask + 1) this.grow();
   }
 
   /** Twice the room, the keys placed again (all distinct: each goes to the first free slot of its hash). */
