@@ -495,8 +495,8 @@ class FindingStore {
     this.source = { file: '', datetime: '' };
     /** @type {Object<string, any>} results kept until the records change */
     this.cache = {};
-    // The summary is counted as the findings come, so that it is ready when the run ends: per code its
-    // findings and how many distinct values, employers and persons they show.
+    // The summary: per code its findings and how many distinct values, employers and persons they show
+    // (counted by countSome, for a saved report's rows as they come).
     /** @type {Map<number, {count: number, values: number, employers: number, persons: number, message: number}>} */
     this.tally = new Map();
     /** The findings counted in the summary so far (the first ones). */
