@@ -95,7 +95,7 @@ function storeOf(n) {
   gc();
   const heap = process.memoryUsage().heapUsed - before;
   const buffers = store.lines.buffer.byteLength + store.columns.reduce((n, c) => n + c.buffer.byteLength, 0) +
-    store.codeValues.bytes + store.codeEmployers.bytes + store.codePersons.bytes + store.blank.byteLength;
+    store.codeValues.bytes + store.codeEmployers.bytes + store.codePersons.bytes + store.textPool.size;
   return { store, seconds, longest, heap, buffers };
 }
 
@@ -107,7 +107,7 @@ function time(label, f) {
 }
 
 const { store, seconds, longest, heap, buffers } = storeOf(total);
-console.log(`${store.count} findings, ${store.texts.length} distinct texts`);
+console.log(`${store.count} findings, ${store.textCount} distinct texts`);
 console.log(`${'batches added'.padEnd(44)} ${(seconds * 1000).toFixed(0).padStart(6)} ms (longest batch ${longest.toFixed(1)} ms)`);
 console.log(`${'JS heap of the store: objects'.padEnd(44)} ${(heap / 1048576).toFixed(1).padStart(6)} MB`);
 console.log(`${'  and its typed arrays'.padEnd(44)} ${(buffers / 1048576).toFixed(1).padStart(6)} MB`);

@@ -2,6 +2,7 @@
 // is global there; node's tests require() them.
 declare var FindingStore: typeof import('./explorer/model.js').FindingStore;
 declare var compareRuns: typeof import('./explorer/model.js').compareRuns;
+declare var compareSteps: typeof import('./explorer/model.js').compareSteps;
 declare var parseCsvReport: typeof import('./explorer/model.js').parseCsvReport;
 declare var parseXmlReport: typeof import('./explorer/model.js').parseXmlReport;
 declare var SourceFiles: typeof import('./explorer/source.js').SourceFiles;

@@ -175,6 +175,72 @@ test('two runs compared by code, employer, person, element and value as multiset
   assert.deepStrictEqual(Array.from(cur.select({ onlyNew: true })), [2, 4]);
 });
 
+// The store keeps its texts as Windows-1250 bytes and answers the list's questions with scans of typed
+// arrays; a plain reading of the records' strings must give the same answers.
+test('searches and orders agree with a plain reading of the records', () => {
+  let seed = 7;
+  const rnd = (n) => {
+    seed = (Math.imul(seed, 1103515245) + 12345) >>> 0;
+    return (seed >>> 8) % n;
+  };
+  const pick = (a) => a[rnd(a.length)];
+  const words = ['Neznámý KÓD', 'překročena', 'ŽLUŤOUČKÝ kůň', '2009', '1;2', '"x"', '', NO, 'ab', 'b'];
+  const records = [];
+  for (let i = 0; i < 3000; i++) {
+    const line = rnd(9) === 0 ? `${rnd(5000)},${rnd(5000)}` : pick([rnd(10), rnd(100000), 1000000000 + rnd(100), 2009 * rnd(30)]);
+    records.push(rec(line, pick(['EL046', 'WL009', 'EL005', 'ES303', 'WL054']), pick(['A', 'B', '', 'Č' + rnd(20)]),
+      pick([NO, String(rnd(300))]), pick(['AA0013', 'AA0131']), pick(words) + pick(words), pick([NO, '0 - 40']),
+      pick(words) + ' ' + rnd(50)));
+  }
+  const s = storeOf(records, 1000);
+  s.finish([1]);
+  const all = Array.from({ length: s.count }, (_, i) => s.record(i));
+  const byLine = all.map((r, i) => i).sort((a, b) => all[a].line - all[b].line || a - b);
+  for (const needle of ['0', '09', '2009', '00', '1000000000', '10000000001', '45,', 'kód', 'ŽLUŤ', 'ůň 1', 'bb', 'b"',
+    'a', ' ', ';', 'ab2', '€']) {
+    const want = byLine.filter((i) => {
+      const r = all[i];
+      return [r.lineText, r.code, r.employer, r.person, r.element, r.value, r.expected, r.message]
+        .some((t) => t.toLowerCase().includes(needle.toLowerCase()));
+    });
+    assert.deepStrictEqual(Array.from(s.select({ text: needle })), want, `free text ${JSON.stringify(needle)}`);
+  }
+  const byCode = byLine.slice().sort((a, b) => (all[a].code < all[b].code ? -1 : all[a].code > all[b].code ? 1 : 0));
+  assert.deepStrictEqual(Array.from(s.select({ sort: 'code' })), byCode);
+  assert.deepStrictEqual(Array.from(s.select({ sort: 'code', weight: 'W', text: 'b' })),
+    byCode.filter((i) => all[i].weight === 'W' && Array.from(s.select({ text: 'b' })).includes(i)));
+  // The hundred largest patterns of a code are the head of all of them.
+  for (const code of ['EL046', 'WL009', 'NOPE']) {
+    const top = s.topPatterns(code, 5);
+    assert.deepStrictEqual(top.patterns, s.patterns(code).slice(0, 5));
+    assert.strictEqual(top.total, s.patterns(code).length);
+  }
+  // The employers, most findings first, then in the report's order.
+  const counts = new Map();
+  all.forEach((r) => {
+    const c = counts.get(r.employer) || { employer: r.employer, e: 0, w: 0 };
+    c[r.weight.toLowerCase()]++;
+    counts.set(r.employer, c);
+  });
+  assert.deepStrictEqual(s.employers(), [...counts.values()].sort((a, b) => b.e + b.w - a.e - a.w));
+  // A text is one number however it came (a batch, a report's row), and only a text of the findings has one.
+  const id = s.idOf('Neznámý KÓDab');
+  assert.ok(id > 0);
+  s.addRecord(rec(1, 'EL046', 'A', NO, 'AA0013', 'Neznámý KÓDab', NO, 'x'));
+  assert.strictEqual(s.columns[4][s.count - 1], id);
+  assert.strictEqual(s.idOf('neznámý kódab'), -1);
+  assert.strictEqual(s.idOf('€'), -1);
+  assert.strictEqual(s.texts[id], 'Neznámý KÓDab');
+  // Compared in steps, the same as at once.
+  const other = storeOf(records.slice(500, 2500).reverse(), 700);
+  const once = compareRuns(s, other);
+  const steps = model.compareSteps(s, storeOf(records.slice(500, 2500).reverse(), 700));
+  let step;
+  let yields = 0;
+  while (!(step = steps.next()).done) yields++;
+  assert.deepStrictEqual(step.value, once);
+});
+
 test('saved CSV and XML reports give the records back', () => {
   const s = storeOf([...RUN, TWO_LINES]);
   const csv = Buffer.concat([Buffer.from(s.exportCsv()), Buffer.from('\r\nCelkem chyb vahy E:;       7\r\n\r\nCelkem chyb vahy W:;       1\r\n')]);

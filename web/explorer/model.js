@@ -103,13 +103,8 @@ function valixDecoder() {
 
 /** @type {Uint8Array|null} the Windows-1250 byte of each UTF-16 code unit, 0 where there is none */
 var valixCp1250Table = null;
-/**
- * The text as Windows-1250 bytes. Every character of a text that came from Windows-1250 bytes has its
- * byte; any other character becomes '?'.
- * @param {string} s
- * @returns {Uint8Array}
- */
-function valixEncodeCp1250(s) {
+/** @returns {Uint8Array} */
+function valixCp1250Bytes() {
   if (!valixCp1250Table) {
     var all = new Uint8Array(256);
     for (var b = 0; b < 256; b++) all[b] = b;
@@ -117,14 +112,60 @@ function valixEncodeCp1250(s) {
     valixCp1250Table = new Uint8Array(65536);
     for (var k = 1; k < 256; k++) valixCp1250Table[chars.charCodeAt(k)] = k;
   }
-  var table = valixCp1250Table;
+  return valixCp1250Table;
+}
+
+/** @type {Uint8Array|null} each Windows-1250 byte's lower-case byte */
+var valixLowerTable = null;
+/** @returns {Uint8Array} */
+function valixLowerBytes() {
+  if (!valixLowerTable) {
+    var table = valixCp1250Bytes();
+    var all = new Uint8Array(256);
+    for (var b = 0; b < 256; b++) all[b] = b;
+    var chars = valixDecoder().decode(all);
+    valixLowerTable = new Uint8Array(256);
+    for (var k = 0; k < 256; k++) {
+      var lower = chars.charAt(k).toLowerCase();
+      var byte = lower.length === 1 ? table[lower.charCodeAt(0)] : 0;
+      valixLowerTable[k] = byte || k;
+    }
+  }
+  return valixLowerTable;
+}
+
+/**
+ * The text as Windows-1250 bytes. Every character of a text that came from Windows-1250 bytes has its
+ * byte; any other character becomes '?'.
+ * @param {string} s
+ * @returns {Uint8Array}
+ */
+function valixEncodeCp1250(s) {
   var out = new Uint8Array(s.length);
+  valixEncodeInto(s, out);
+  return out;
+}
+
+/**
+ * Writes the text's Windows-1250 bytes (s.length of them) to `out`; false when a character had none
+ * (it became '?').
+ * @param {string} s
+ * @param {Uint8Array} out
+ * @returns {boolean}
+ */
+function valixEncodeInto(s, out) {
+  var table = valixCp1250Bytes();
+  var whole = true;
   for (var i = 0; i < s.length; i++) {
     var c = s.charCodeAt(i);
     var byte = c < 128 ? c : table[c];
-    out[i] = byte === 0 && c !== 0 ? 63 : byte;
+    if (byte === 0 && c !== 0) {
+      byte = 63;
+      whole = false;
+    }
+    out[i] = byte;
   }
-  return out;
+  return whole;
 }
 
 /**
@@ -186,6 +227,247 @@ function catalogueEntry(code) {
   return e || null;
 }
 
+// ---- The distinct texts ----
+
+/**
+ * The distinct texts of a store, each with its number (0 is ''), held as their Windows-1250 bytes one after
+ * the other and found again by a hash of those bytes: adding a batch makes no JS string, so that a run with
+ * a million findings costs the page little while the program still runs. A text's string is decoded when
+ * asked for; all of them at once when `all()` is called.
+ */
+class ValixTexts {
+  constructor() {
+    this.count = 0;
+    /** @type {Uint8Array} the texts' bytes; text k is bytes[starts[k]] to bytes[starts[k + 1]] */
+    this.bytes = new Uint8Array(1 << 16);
+    this.starts = new Uint32Array(1025);
+    /** @type {Uint32Array} each text's hash */
+    this.hashes = new Uint32Array(1024);
+    /** @type {Uint8Array} 1 for a text that is empty or only blanks (a filler, no value) */
+    this.blank = new Uint8Array(1024);
+    this.slots = new Int32Array(2048).fill(-1);
+    this.mask = 2047;
+    /** @type {string[]} the texts decoded so far, from the first one on */
+    this.decoded = [];
+    /** @type {Uint8Array|null} the bytes in lower case, as far as `lowered` */
+    this.lower = null;
+    this.lowered = 0;
+    this.scratch = new Uint8Array(256);
+    this.add(this.bytes, 0, 0);
+  }
+
+  /**
+   * Room for `texts` more texts of `bytes` bytes in all, so that a batch grows the tables once at most.
+   * @param {number} texts
+   * @param {number} bytes
+   */
+  reserve(texts, bytes) {
+    var need = this.count + texts;
+    if (need > this.hashes.length) {
+      var cap = this.hashes.length;
+      while (cap < need) cap *= 2;
+      var starts = new Uint32Array(cap + 1);
+      starts.set(this.starts.subarray(0, this.count + 1));
+      this.starts = starts;
+      var hashes = new Uint32Array(cap);
+      hashes.set(this.hashes.subarray(0, this.count));
+      this.hashes = hashes;
+      var blank = new Uint8Array(cap);
+      blank.set(this.blank.subarray(0, this.count));
+      this.blank = blank;
+    }
+    if (2 * need > this.mask + 1) {
+      var size = this.mask + 1;
+      while (size < 2 * need) size *= 2;
+      this.mask = size - 1;
+      var slots = new Int32Array(size).fill(-1);
+      for (var id = 0; id < this.count; id++) {
+        var s = this.hashes[id] & this.mask;
+        while (slots[s] >= 0) s = (s + 1) & this.mask;
+        slots[s] = id;
+      }
+      this.slots = slots;
+    }
+    var used = this.starts[this.count];
+    if (used + bytes > this.bytes.length) {
+      var room = this.bytes.length;
+      while (room < used + bytes) room *= 2;
+      var more = new Uint8Array(room);
+      more.set(this.bytes.subarray(0, used));
+      this.bytes = more;
+    }
+  }
+
+  /**
+   * The slot of the text of these bytes, or the free slot where it would go.
+   * @param {Uint8Array} src @param {number} from @param {number} to @param {number} h its hash
+   * @returns {number}
+   */
+  slot(src, from, to, h) {
+    var len = to - from;
+    var bytes = this.bytes;
+    var starts = this.starts;
+    for (var s = h & this.mask; ; s = (s + 1) & this.mask) {
+      var id = this.slots[s];
+      if (id < 0) return s;
+      if (this.hashes[id] !== h || starts[id + 1] - starts[id] !== len) continue;
+      var at = starts[id];
+      var k = 0;
+      while (k < len && bytes[at + k] === src[from + k]) k++;
+      if (k === len) return s;
+    }
+  }
+
+  /**
+   * The number of the text of these bytes, added if new.
+   * @param {Uint8Array} src @param {number} from @param {number} to
+   * @returns {number}
+   */
+  add(src, from, to) {
+    var h = valixHash(src, from, to);
+    var s = this.slot(src, from, to, h);
+    if (this.slots[s] >= 0) return this.slots[s];
+    var len = to - from;
+    if (this.count + 1 > this.hashes.length || 2 * (this.count + 1) > this.mask + 1 ||
+        this.starts[this.count] + len > this.bytes.length) {
+      this.reserve(1, len);
+      s = this.slot(src, from, to, h);
+    }
+    var id = this.count++;
+    var at = this.starts[id];
+    var blank = 1;
+    for (var k = 0; k < len; k++) {
+      var b = src[from + k];
+      this.bytes[at + k] = b;
+      if (b !== 32) blank = 0;
+    }
+    this.starts[id + 1] = at + len;
+    this.hashes[id] = h;
+    this.blank[id] = blank;
+    this.slots[s] = id;
+    return id;
+  }
+
+  /**
+   * The number of the text of these bytes, or -1.
+   * @param {Uint8Array} src @param {number} from @param {number} to
+   * @returns {number}
+   */
+  find(src, from, to) {
+    return this.slots[this.slot(src, from, to, valixHash(src, from, to))];
+  }
+
+  /**
+   * The text's bytes in the scratch buffer (their number), or -1 when the text has a character that
+   * Windows-1250 lacks.
+   * @param {string} s
+   * @returns {number}
+   */
+  encode(s) {
+    if (s.length > this.scratch.length) this.scratch = new Uint8Array(2 * s.length);
+    return valixEncodeInto(s, this.scratch) ? s.length : -1;
+  }
+
+  /**
+   * The number of a text, added if new (a character that Windows-1250 lacks becomes '?').
+   * @param {string} s
+   * @returns {number}
+   */
+  intern(s) {
+    var n = this.encode(s);
+    return this.add(this.scratch, 0, n < 0 ? s.length : n);
+  }
+
+  /**
+   * The number of a text, or -1.
+   * @param {string} s
+   * @returns {number}
+   */
+  idOf(s) {
+    var n = this.encode(s);
+    return n < 0 ? -1 : this.find(this.scratch, 0, n);
+  }
+
+  /**
+   * @param {number} id
+   * @returns {string}
+   */
+  text(id) {
+    if (id < this.decoded.length) return this.decoded[id];
+    return valixDecoder().decode(this.bytes.subarray(this.starts[id], this.starts[id + 1]));
+  }
+
+  /**
+   * Every text as a string, by number (decoded once; Windows-1250 is one byte a character, so the texts
+   * are cut from one decoded string at their byte offsets).
+   * @returns {string[]}
+   */
+  all() {
+    var d = this.decoded;
+    if (d.length < this.count) {
+      var base = this.starts[d.length];
+      var whole = valixDecoder().decode(this.bytes.subarray(base, this.starts[this.count]));
+      for (var id = d.length; id < this.count; id++) d.push(whole.substring(this.starts[id] - base, this.starts[id + 1] - base));
+    }
+    return d;
+  }
+
+  /**
+   * For each text, 1 when it holds the free text, case-insensitive: one scan of the texts' bytes in lower
+   * case (kept for the next search).
+   * @param {string} needle
+   * @returns {Uint8Array}
+   */
+  matches(needle) {
+    var out = new Uint8Array(this.count);
+    var n = this.encode(needle.toLowerCase());
+    if (n < 0) return out; // a character no text can hold
+    var lowerOf = valixLowerBytes();
+    var want = this.scratch.slice(0, n);
+    for (var w = 0; w < n; w++) want[w] = lowerOf[want[w]];
+    var end = this.starts[this.count];
+    if (!this.lower || this.lower.length < end) {
+      var lower = new Uint8Array(this.bytes.length);
+      if (this.lower) lower.set(this.lower.subarray(0, this.lowered));
+      this.lower = lower;
+    }
+    var l = this.lower;
+    for (var b = this.lowered; b < end; b++) l[b] = lowerOf[this.bytes[b]];
+    this.lowered = end;
+    if (n === 0) return out.fill(1);
+    var starts = this.starts;
+    var id = 0;
+    for (var p = l.indexOf(want[0], 0); p >= 0 && p + n <= end; p = l.indexOf(want[0], p + 1)) {
+      while (starts[id + 1] <= p) id++;
+      if (p + n > starts[id + 1]) continue;
+      var k = 1;
+      while (k < n && l[p + k] === want[k]) k++;
+      if (k < n) continue;
+      out[id] = 1;
+      // The rest of this text need not be searched.
+      p = starts[id + 1] - 1;
+    }
+    return out;
+  }
+
+  /** The bytes the texts take in typed arrays. */
+  get size() {
+    return this.bytes.byteLength + this.starts.byteLength + this.hashes.byteLength + this.blank.byteLength +
+        this.slots.byteLength + (this.lower ? this.lower.byteLength : 0);
+  }
+}
+
+/**
+ * FNV-1a of the bytes.
+ * @param {Uint8Array} src @param {number} from @param {number} to
+ * @returns {number}
+ */
+function valixHash(src, from, to) {
+  var h = 0x811c9dc5;
+  for (var i = from; i < to; i++) h = Math.imul(h ^ src[i], 0x01000193);
+  return h >>> 0;
+}
+
 // ---- The store ----
 
 var VALIX_COLUMNS = ['code', 'employer', 'person', 'element', 'value', 'expected', 'message'];
@@ -198,10 +480,8 @@ class FindingStore {
     this.lines = new Uint32Array(this.capacity);
     /** @type {Uint32Array[]} texts' numbers, one column per field of VALIX_COLUMNS */
     this.columns = VALIX_COLUMNS.map(function () { return new Uint32Array(1024); });
-    /** @type {string[]} the distinct texts; 0 is '' */
-    this.texts = [''];
-    /** @type {Map<string, number>} */
-    this.textIds = new Map([['', 0]]);
+    /** the distinct texts; 0 is '' */
+    this.textPool = new ValixTexts();
     /** @type {Map<number, number>} the line texts that are not just their number, by record */
     this.lineTexts = new Map();
     /** @type {number[]} the global first line of each input file */
@@ -215,13 +495,12 @@ class FindingStore {
     this.source = { file: '', datetime: '' };
     /** @type {Object<string, any>} results kept until the records change */
     this.cache = {};
-    /** 1 for a text that is empty or only blanks (a filler, no value), by text number */
-    this.blank = new Uint8Array(1024);
-    this.blank[0] = 1;
-    // The summary is counted as the findings come, so that it is ready when the run ends: per code its
-    // findings and how many distinct values, employers and persons they show.
+    // The summary: per code its findings and how many distinct values, employers and persons they show
+    // (counted by countSome, for a saved report's rows as they come).
     /** @type {Map<number, {count: number, values: number, employers: number, persons: number, message: number}>} */
     this.tally = new Map();
+    /** The findings counted in the summary so far (the first ones). */
+    this.counted = 0;
     this.codeValues = new ValixKeyTable(1024, 3);
     this.codeEmployers = new ValixKeyTable(64, 3);
     this.codePersons = new ValixKeyTable(1024, 3);
@@ -238,19 +517,40 @@ class FindingStore {
    * @returns {number}
    */
   intern(s) {
-    var id = this.textIds.get(s);
-    if (id === undefined) {
-      id = this.texts.length;
-      this.texts.push(s);
-      this.textIds.set(s, id);
-      if (id >= this.blank.length) {
-        var blank = new Uint8Array(2 * this.blank.length);
-        blank.set(this.blank);
-        this.blank = blank;
-      }
-      this.blank[id] = /^ *$/.test(s) ? 1 : 0;
-    }
-    return id;
+    return this.textPool.intern(s);
+  }
+
+  /**
+   * The number of a text, or -1 when no finding shows it.
+   * @param {string} s
+   * @returns {number}
+   */
+  idOf(s) {
+    return this.textPool.idOf(s);
+  }
+
+  /**
+   * A text by its number.
+   * @param {number} id
+   * @returns {string}
+   */
+  text(id) {
+    return this.textPool.text(id);
+  }
+
+  /** Every distinct text by its number (all decoded on the first call). */
+  get texts() {
+    return this.textPool.all();
+  }
+
+  /** The number of distinct texts. */
+  get textCount() {
+    return this.textPool.count;
+  }
+
+  /** 1 for a text that is empty or only blanks (a filler, no value), by text number. */
+  get blank() {
+    return this.textPool.blank;
   }
 
   /** @param {number} n */
@@ -283,10 +583,12 @@ class FindingStore {
     var records = new Uint32Array(batch, 16, n * VALIX_BATCH_FIELDS);
     var offsets = new Uint32Array(batch, 16 + 4 * n * VALIX_BATCH_FIELDS, m + 1);
     var bytesAt = 16 + 4 * (n * VALIX_BATCH_FIELDS + m + 1);
-    // Windows-1250 is one byte a character: the texts are cut from one decoded string at their byte offsets.
-    var all = valixDecoder().decode(new Uint8Array(batch, bytesAt, b));
+    // The texts are interned as bytes: no string is made until one is shown.
+    var bytes = new Uint8Array(batch, bytesAt, b);
+    var pool = this.textPool;
+    pool.reserve(m, b);
     var ids = new Uint32Array(m);
-    for (var k = 0; k < m; k++) ids[k] = this.intern(all.substring(offsets[k], offsets[k + 1]));
+    for (var k = 0; k < m; k++) ids[k] = pool.add(bytes, offsets[k], offsets[k + 1]);
     this.reserve(this.size + n);
     var cols = this.columns;
     var ncols = cols.length;
@@ -296,10 +598,23 @@ class FindingStore {
       this.lines[at] = records[r];
       if (records[r + 1] !== VALIX_PLAIN_LINE) this.lineTexts.set(at, ids[records[r + 1]]);
       for (var c = 0; c < ncols; c++) cols[c][at] = ids[records[r + 2 + c]];
-      this.count1(at);
     }
     this.size += n;
     this.cache = {};
+  }
+
+  /**
+   * Counts up to `most` findings not yet counted in the summary; true when all are counted. The page
+   * counts a run's findings after the run in short tasks, so that the run does not share the processor
+   * with them; every question that needs the summary counts what is left first.
+   * @param {number} most
+   * @returns {boolean}
+   */
+  countSome(most) {
+    var end = Math.min(this.size, this.counted + most);
+    for (var at = this.counted; at < end; at++) this.count1(at);
+    this.counted = end;
+    return end === this.size;
   }
 
   /**
@@ -346,8 +661,8 @@ class FindingStore {
     this.columns[4][at] = this.intern(t.value);
     this.columns[5][at] = this.intern(t.expected);
     this.columns[6][at] = this.intern(t.message);
-    this.count1(at);
     this.size++;
+    if (this.counted === at) this.countSome(1);
     // Results of the records before no longer hold (the check spares a new object per row of a report).
     for (var kept in this.cache) {
       this.cache = {};
@@ -388,22 +703,22 @@ class FindingStore {
    * @returns {FindingRecord}
    */
   record(i) {
-    var t = this.texts;
+    var p = this.textPool;
     var c = this.columns;
     var line = this.lines[i];
-    var code = t[c[0][i]];
+    var code = p.text(c[0][i]);
     var file = this.fileOfLine(line);
     return {
       line: line,
       lineText: this.lineText(i),
       code: code,
       weight: code.charAt(0),
-      employer: t[c[1][i]],
-      person: t[c[2][i]],
-      element: t[c[3][i]],
-      value: t[c[4][i]],
-      expected: t[c[5][i]],
-      message: t[c[6][i]],
+      employer: p.text(c[1][i]),
+      person: p.text(c[2][i]),
+      element: p.text(c[3][i]),
+      value: p.text(c[4][i]),
+      expected: p.text(c[5][i]),
+      message: p.text(c[6][i]),
       file: file,
       fileLine: line - this.fileStarts[file] + 1,
     };
@@ -416,7 +731,7 @@ class FindingStore {
    */
   lineText(i) {
     var id = this.lineTexts.size ? this.lineTexts.get(i) : undefined;
-    return id === undefined ? String(this.lines[i]) : this.texts[id];
+    return id === undefined ? String(this.lines[i]) : this.text(id);
   }
 
   /**
@@ -425,10 +740,9 @@ class FindingStore {
    * @returns {string}
    */
   csvRow(i) {
-    var t = this.texts;
     var c = this.columns;
     var row = valixCsvCell(this.lineText(i));
-    for (var k = 0; k < c.length; k++) row += ';' + valixCsvCell(t[c[k][i]]);
+    for (var k = 0; k < c.length; k++) row += ';' + valixCsvCell(this.text(c[k][i]));
     return row;
   }
 
@@ -532,12 +846,15 @@ class FindingStore {
    */
   codeSummary() {
     if (this.cache.summary) return this.cache.summary;
-    var t = this.texts;
+    var store = this;
+    /** @param {number} id */
+    var t = function (id) { return store.text(id); };
     /** @type {CodeSummaryRow[]} */
     var rows = [];
+    this.countSome(Infinity);
     this.tally.forEach(function (g, code) {
-      rows.push({ weight: t[code].charAt(0), code: t[code], message: t[g.message], count: g.count, values: g.values,
-                  employers: g.employers, persons: g.persons, structure: valixIsStructure(t[code]) });
+      rows.push({ weight: t(code).charAt(0), code: t(code), message: t(g.message), count: g.count, values: g.values,
+                  employers: g.employers, persons: g.persons, structure: valixIsStructure(t(code)) });
     });
     rows.sort(function (a, b) {
       if (a.count !== b.count) return b.count - a.count;
@@ -549,38 +866,73 @@ class FindingStore {
   }
 
   /**
-   * A code's findings grouped by element and value, largest first.
+   * A code's findings grouped by element and value, largest first (then by element and value).
    * @param {string} code
    * @returns {{element: string, value: string, count: number}[]}
    */
   patterns(code) {
-    var id = this.textIds.get(code);
-    if (id === undefined) return [];
+    return this.topPatterns(code, Infinity).patterns;
+  }
+
+  /**
+   * The `most` largest groups of patterns(code), and how many groups there are: a code of a million
+   * findings may have half a million, of which the page shows a hundred.
+   * @param {string} code
+   * @param {number} most
+   * @returns {{patterns: {element: string, value: string, count: number}[], total: number}}
+   */
+  topPatterns(code, most) {
+    var id = this.idOf(code);
+    if (id < 0) return { patterns: [], total: 0 };
     var codes = this.columns[0];
     var elements = this.columns[3];
     var values = this.columns[4];
-    /** @type {Map<number, Map<number, number>>} */
-    var by = new Map();
+    // Counted in typed arrays: each pair of element and value a key of its own.
+    var pairs = new ValixKeyTable(1024, 3);
+    var counts = new Uint32Array(1024);
     for (var i = 0; i < this.size; i++) {
       if (codes[i] !== id) continue;
-      var of = by.get(elements[i]);
-      if (!of) by.set(elements[i], of = new Map());
-      of.set(values[i], (of.get(values[i]) || 0) + 1);
+      var k = pairs.add(elements[i], values[i], 0, 0, 0);
+      if (k >= counts.length) {
+        var more = new Uint32Array(2 * counts.length);
+        more.set(counts);
+        counts = more;
+      }
+      counts[k]++;
     }
+    var keys = pairs.keys;
     var t = this.texts;
-    /** @type {{element: string, value: string, count: number}[]} */
-    var out = [];
-    by.forEach(function (of, element) {
-      of.forEach(function (count, value) {
-        out.push({ element: t[element], value: t[value], count: count });
-      });
-    });
-    return out.sort(function (a, b) {
-      if (a.count !== b.count) return b.count - a.count;
-      if (a.element !== b.element) return a.element < b.element ? -1 : 1;
-      return a.value < b.value ? -1 : a.value > b.value ? 1 : 0;
-    });
+    /** @param {number} a @param {number} b */
+    var order = function (a, b) {
+      if (counts[a] !== counts[b]) return counts[b] - counts[a];
+      var x = t[keys[3 * a]];
+      var y = t[keys[3 * b]];
+      if (x !== y) return x < y ? -1 : 1;
+      x = t[keys[3 * a + 1]];
+      y = t[keys[3 * b + 1]];
+      return x < y ? -1 : x > y ? 1 : 0;
+    };
+    /** @type {number[]} */
+    var top = [];
+    if (most >= pairs.count) {
+      for (var q = 0; q < pairs.count; q++) top.push(q);
+      top.sort(order);
+    } else {
+      // The best `most` kept in order as the groups go by: few of them beat the last one kept.
+      for (var r = 0; r < pairs.count && most > 0; r++) {
+        if (top.length === most && order(r, top[most - 1]) >= 0) continue;
+        var at = top.length;
+        while (at > 0 && order(r, top[at - 1]) < 0) at--;
+        top.splice(at, 0, r);
+        if (top.length > most) top.pop();
+      }
+    }
+    return {
+      patterns: top.map(function (g) { return { element: t[keys[3 * g]], value: t[keys[3 * g + 1]], count: counts[g] }; }),
+      total: pairs.count,
+    };
   }
+
 
   /**
    * The employers with their E and W counts, most findings first (then in the order of the report). The
@@ -598,8 +950,8 @@ class FindingStore {
    * @returns {{person: string, e: number, w: number}[]}
    */
   persons(employer) {
-    var id = this.textIds.get(employer);
-    if (id === undefined) return [];
+    var id = this.idOf(employer);
+    if (id < 0) return [];
     return this.countBy(this.columns[2], id).map(function (r) {
       return { person: r.employer, e: r.e, w: r.w };
     });
@@ -611,24 +963,44 @@ class FindingStore {
    * @returns {{employer: string, e: number, w: number}[]}
    */
   countBy(column, employer) {
-    var t = this.texts;
+    // Counted in typed arrays by text number: a million findings in one short pass.
+    var n = this.textCount;
+    var weightOf = this.weights();
+    var e = new Uint32Array(n);
+    var w = new Uint32Array(n);
+    var first = new Int32Array(n).fill(-1);
+    /** @type {number[]} */
+    var seen = [];
     var codes = this.columns[0];
     var employers = this.columns[1];
-    /** @type {Map<number, {employer: string, e: number, w: number, first: number}>} */
-    var by = new Map();
     for (var i = 0; i < this.size; i++) {
       if (employer !== null && employers[i] !== employer) continue;
-      var g = by.get(column[i]);
-      if (!g) by.set(column[i], g = { employer: t[column[i]], e: 0, w: 0, first: i });
-      var weight = t[codes[i]].charCodeAt(0);
-      if (weight === 69) g.e++;
-      else if (weight === 87) g.w++;
+      var k = column[i];
+      if (first[k] < 0) {
+        first[k] = i;
+        seen.push(k);
+      }
+      var weight = weightOf[codes[i]];
+      if (weight === 69) e[k]++;
+      else if (weight === 87) w[k]++;
     }
-    return Array.from(by.values()).sort(function (a, b) {
-      return b.e + b.w - (a.e + a.w) || a.first - b.first;
-    }).map(function (g) {
-      return { employer: g.employer, e: g.e, w: g.w };
+    seen.sort(function (a, b) { return e[b] + w[b] - (e[a] + w[a]) || first[a] - first[b]; });
+    var p = this.textPool;
+    return seen.map(function (k) {
+      return { employer: p.text(k), e: e[k], w: w[k] };
     });
+  }
+
+  /**
+   * The weight letter's character code of each code's text number (0 for a text that is no code).
+   * @returns {Uint8Array}
+   */
+  weights() {
+    var out = new Uint8Array(this.textCount);
+    var p = this.textPool;
+    this.countSome(Infinity);
+    this.tally.forEach(function (_g, code) { out[code] = p.text(code).charCodeAt(0); });
+    return out;
   }
 
   /**
@@ -651,16 +1023,17 @@ class FindingStore {
   select(options) {
     var o = options || {};
     var order = o.sort === 'code' ? this.orderByCode() : this.orderByLine();
+    var store = this;
     /** @param {string|undefined} s */
-    var idOf = function (/** @type {FindingStore} */ store, /** @type {string|undefined} */ s) {
+    var idOf = function (s) {
       if (s === undefined || s === null || s === '') return -1;
-      var id = store.textIds.get(s);
-      return id === undefined ? -2 : id;
+      var id = store.idOf(s);
+      return id < 0 ? -2 : id;
     };
-    var code = idOf(this, o.code);
-    var employer = idOf(this, o.employer);
-    var person = idOf(this, o.person);
-    var element = idOf(this, o.element);
+    var code = idOf(o.code);
+    var employer = idOf(o.employer);
+    var person = idOf(o.person);
+    var element = idOf(o.element);
     if (code === -2 || employer === -2 || person === -2 || element === -2) return new Uint32Array(0);
     var weight = o.weight ? o.weight.charCodeAt(0) : -1;
     var textMatch = o.text ? this.textMatches(o.text) : null;
@@ -670,15 +1043,16 @@ class FindingStore {
     var employers = cols[1];
     var persons = cols[2];
     var elements = cols[3];
-    var t = this.texts;
-    /** @type {Uint8Array|null} */
-    var weightOf = null;
-    if (weight >= 0) {
-      weightOf = new Uint8Array(t.length);
-      for (var k = 0; k < t.length; k++) weightOf[k] = t[k].charCodeAt(0) === weight ? 1 : 0;
-    }
-    // A line text holds only digits and commas.
-    var lineText = textMatch && /^[0-9,]+$/.test(o.text || '') ? o.text || '' : '';
+    var weightOf = weight >= 0 ? this.weights() : null;
+    // A line is found by its digits: the free text of up to nine digits is looked for in the line's
+    // number without making its text (a line text that is not just a number is one of the texts).
+    var digits = textMatch && /^[0-9]{1,9}$/.test(o.text || '') ? o.text || '' : '';
+    var longer = textMatch && /^[0-9]{10,}$/.test(o.text || '') ? o.text || '' : '';
+    var want = digits ? Number(digits) : 0;
+    var span = Math.pow(10, digits.length);
+    var least = digits.length > 1 ? span / 10 : 0;
+    var lines = this.lines;
+    var special = this.lineTexts.size ? this.lineTexts : null;
     var out = new Uint32Array(this.size);
     var n = 0;
     for (var j = 0; j < order.length; j++) {
@@ -687,16 +1061,31 @@ class FindingStore {
       if (employer >= 0 && employers[i] !== employer) continue;
       if (person >= 0 && persons[i] !== person) continue;
       if (element >= 0 && elements[i] !== element) continue;
-      if (weightOf && !weightOf[codes[i]]) continue;
+      if (weightOf && weightOf[codes[i]] !== weight) continue;
       if (marks && !marks[i]) continue;
       if (textMatch) {
         var hit = false;
         for (var c = 0; c < cols.length && !hit; c++) hit = textMatch[cols[c][i]] === 1;
-        if (!hit && (lineText === '' || this.lineText(i).indexOf(lineText) < 0)) continue;
+        if (!hit) {
+          var lineId = special ? special.get(i) : undefined;
+          if (lineId !== undefined) hit = textMatch[lineId] === 1;
+          else if (digits) hit = valixDigitsHold(lines[i], want, span, least);
+          else if (longer) hit = String(lines[i]).indexOf(longer) >= 0;
+        }
+        if (!hit) continue;
       }
       out[n++] = i;
     }
     return out.slice(0, n);
+  }
+
+  /**
+   * Makes ahead what the first sort by code and the first free text search would make (the order by code,
+   * the texts' bytes in lower case), so that they answer sooner; the page calls it once the list is shown.
+   */
+  prepare() {
+    this.orderByCode();
+    this.textPool.matches('');
   }
 
   /**
@@ -705,18 +1094,11 @@ class FindingStore {
    * @returns {Uint8Array}
    */
   textMatches(text) {
-    var needle = text.toLowerCase();
-    var t = this.texts;
-    if (!this.cache.lower || this.cache.lower.length !== t.length) {
-      // The texts in lower case, made once: a filter change then only searches them.
-      /** @type {string[]} */
-      var lower = [];
-      for (var j = 0; j < t.length; j++) lower.push(t[j].toLowerCase());
-      this.cache.lower = lower;
-    }
-    var l = this.cache.lower;
-    var m = new Uint8Array(t.length);
-    for (var k = 0; k < t.length; k++) m[k] = l[k].indexOf(needle) >= 0 ? 1 : 0;
+    // The last one is kept: a sort or another filter with the same free text does not search again.
+    var last = this.cache.match;
+    if (last && last.text === text && last.count === this.textCount) return last.m;
+    var m = this.textPool.matches(text);
+    this.cache.match = { text: text, count: this.textCount, m: m };
     return m;
   }
 
@@ -742,23 +1124,47 @@ class FindingStore {
   }
 
   /**
-   * The record indices by code (byte order of the code), then by line.
+   * The record indices by code (byte order of the code), then by line: one counting pass over the line
+   * order, the place of each code known from the summary's counts.
    * @returns {Uint32Array}
    */
   orderByCode() {
     if (this.cache.byCode) return this.cache.byCode;
     var byLine = this.orderByLine();
-    var t = this.texts;
+    var p = this.textPool;
+    this.countSome(Infinity);
+    /** @type {number[]} */
+    var distinct = Array.from(this.tally.keys());
+    distinct.sort(function (a, b) {
+      var x = p.text(a);
+      var y = p.text(b);
+      return x < y ? -1 : x > y ? 1 : 0;
+    });
+    var next = new Uint32Array(this.textCount);
+    var at = 0;
+    for (var r = 0; r < distinct.length; r++) {
+      next[distinct[r]] = at;
+      at += /** @type {{count: number}} */ (this.tally.get(distinct[r])).count;
+    }
     var codes = this.columns[0];
-    var distinct = Array.from(new Set(codes.subarray(0, this.size)));
-    distinct.sort(function (a, b) { return t[a] < t[b] ? -1 : t[a] > t[b] ? 1 : 0; });
-    var rank = new Uint32Array(t.length);
-    for (var r = 0; r < distinct.length; r++) rank[distinct[r]] = r;
-    var keys = new Uint32Array(this.size);
-    for (var i = 0; i < this.size; i++) keys[i] = rank[codes[i]];
-    var order = valixRadixPass(byLine, keys, 0);
+    var order = new Uint32Array(byLine.length);
+    for (var i = 0; i < byLine.length; i++) order[next[codes[byLine[i]]]++] = byLine[i];
     this.cache.byCode = order;
     return order;
+  }
+}
+
+/**
+ * Whether the decimal digits of `line` hold the `span`'s number of digits `want` (with its leading zeros):
+ * each window of that many digits is `line` shifted right, modulo `span`; `least` is the least number
+ * with that many digits (0 for one digit).
+ * @param {number} line @param {number} want @param {number} span @param {number} least
+ * @returns {boolean}
+ */
+function valixDigitsHold(line, want, span, least) {
+  for (var x = line; ; x = Math.floor(x / 10)) {
+    if (x >= least && x % span === want) return true;
+    if (x < 10 || x < least) return false;
   }
 }
 
@@ -786,15 +1192,35 @@ function valixRadixPass(order, keys, shift) {
  * and one new. Marks the new findings of `cur` (cur.newMarks, for select's onlyNew).
  * @param {FindingStore} prev
  * @param {FindingStore} cur
- * @returns {{codes: CodeComparison[], fresh: Uint8Array, fixed: number, still: number, added: number}}
+ * @returns {Comparison}
  */
 function compareRuns(prev, cur) {
+  var steps = compareSteps(prev, cur);
+  for (;;) {
+    var step = steps.next();
+    if (step.done) return step.value;
+  }
+}
+
+/**
+ * @typedef {{codes: CodeComparison[], fresh: Uint8Array, fixed: number, still: number, added: number}} Comparison
+ */
+
+/**
+ * compareRuns in steps of some ten thousand findings each (so that the page can do it in short tasks):
+ * the generator's value when done is the comparison.
+ * @param {FindingStore} prev
+ * @param {FindingStore} cur
+ * @returns {Generator<undefined, Comparison, unknown>}
+ */
+function* compareSteps(prev, cur) {
   // prev's texts by cur's numbers, so that a key is five numbers of cur (-1 for a text cur lacks: a key
   // with one cannot be in cur).
-  var translate = new Int32Array(prev.texts.length);
-  for (var k = 0; k < prev.texts.length; k++) {
-    var id = cur.textIds.get(prev.texts[k]);
-    translate[k] = id === undefined ? -1 : id;
+  var from = prev.textPool;
+  var translate = new Int32Array(from.count);
+  for (var k = 0; k < from.count; k++) {
+    translate[k] = cur.textPool.find(from.bytes, from.starts[k], from.starts[k + 1]);
+    if ((k & 0x3fff) === 0x3fff) yield;
   }
   /** @type {Map<string, CodeComparison>} */
   var byCode = new Map();
@@ -807,11 +1233,15 @@ function compareRuns(prev, cur) {
   var cc = cur.columns;
   var keys = new ValixKeyTable(cur.size);
   var curKey = new Uint32Array(cur.size);
-  for (var j = 0; j < cur.size; j++) curKey[j] = keys.add(cc[0][j], cc[1][j], cc[2][j], cc[3][j], cc[4][j]);
+  for (var j = 0; j < cur.size; j++) {
+    curKey[j] = keys.add(cc[0][j], cc[1][j], cc[2][j], cc[3][j], cc[4][j]);
+    if ((j & 0x3fff) === 0x3fff) yield;
+  }
   var waiting = new Int32Array(keys.count);
   var pc = prev.columns;
   var fixed = 0;
   for (var i = 0; i < prev.size; i++) {
+    if ((i & 0x3fff) === 0x3fff) yield;
     var a = translate[pc[0][i]];
     var b = translate[pc[1][i]];
     var c = translate[pc[2][i]];
@@ -821,7 +1251,7 @@ function compareRuns(prev, cur) {
     if (key >= 0) {
       waiting[key]++;
     } else {
-      row(prev.texts[pc[0][i]]).fixed++;
+      row(prev.text(pc[0][i])).fixed++;
       fixed++;
     }
   }
@@ -829,7 +1259,7 @@ function compareRuns(prev, cur) {
   var still = 0;
   var added = 0;
   for (var n = 0; n < cur.size; n++) {
-    var r = row(cur.texts[cc[0][n]]);
+    var r = row(cur.text(cc[0][n]));
     if (waiting[curKey[n]] > 0) {
       waiting[curKey[n]]--;
       r.still++;
@@ -843,7 +1273,7 @@ function compareRuns(prev, cur) {
   // What the previous run had beyond this one's was fixed.
   for (var q = 0; q < keys.count; q++) {
     if (waiting[q] > 0) {
-      row(cur.texts[keys.keys[5 * q]]).fixed += waiting[q];
+      row(cur.text(keys.keys[5 * q])).fixed += waiting[q];
       fixed += waiting[q];
     }
   }
@@ -857,6 +1287,16 @@ function compareRuns(prev, cur) {
     return x.code < y.code ? -1 : x.code > y.code ? 1 : 0;
   });
   return { codes: codes, fresh: fresh, fixed: fixed, still: still, added: added };
+}
+
+/**
+ * @param {number} a @param {number} b @param {number} c @param {number} d @param {number} e
+ * @returns {number}
+ */
+function valixKeyHash(a, b, c, d, e) {
+  var h = Math.imul(a, 0x9e3779b1) ^ Math.imul(b + 0x7f4a7c15, 0x85ebca6b) ^ Math.imul(c + 0x165667b1, 0xc2b2ae35) ^
+      Math.imul(d + 0x27d4eb2f, 0x9e3779b1) ^ Math.imul(e + 0x61c88647, 0x85ebca6b);
+  return h ^ (h >>> 15);
 }
 
 /**
@@ -884,9 +1324,7 @@ class ValixKeyTable {
    * @returns {number}
    */
   slot(a, b, c, d, e) {
-    var h = Math.imul(a, 0x9e3779b1) ^ Math.imul(b + 0x7f4a7c15, 0x85ebca6b) ^ Math.imul(c + 0x165667b1, 0xc2b2ae35) ^
-        Math.imul(d + 0x27d4eb2f, 0x9e3779b1) ^ Math.imul(e + 0x61c88647, 0x85ebca6b);
-    h ^= h >>> 15;
+    var h = valixKeyHash(a, b, c, d, e);
     var s = h & this.mask;
     var keys = this.keys;
     var w = this.width;
@@ -913,18 +1351,23 @@ class ValixKeyTable {
     return this.count > before;
   }
 
-  /** Twice the room, the keys placed again. */
+  /** Twice the room, the keys placed again (all distinct: each goes to the first free slot of its hash). */
   grow() {
     var size = 2 * (this.mask + 1);
     var w = this.width;
-    this.mask = size - 1;
-    this.slots = new Int32Array(size).fill(-1);
+    var mask = size - 1;
+    this.mask = mask;
+    var slots = new Int32Array(size).fill(-1);
     var keys = new Uint32Array(w * (size >> 1));
     keys.set(this.keys.subarray(0, w * this.count));
     this.keys = keys;
+    this.slots = slots;
     for (var id = 0; id < this.count; id++) {
       var at = w * id;
-      this.slots[this.slot(keys[at], keys[at + 1], keys[at + 2], w === 3 ? 0 : keys[at + 3], w === 3 ? 0 : keys[at + 4])] = id;
+      var h = valixKeyHash(keys[at], keys[at + 1], keys[at + 2], w === 3 ? 0 : keys[at + 3], w === 3 ? 0 : keys[at + 4]);
+      var s = h & mask;
+      while (slots[s] >= 0) s = (s + 1) & mask;
+      slots[s] = id;
     }
   }
 
@@ -1178,6 +1621,7 @@ if (typeof module === 'object' && module.exports) {
   module.exports = {
     FindingStore: FindingStore,
     compareRuns: compareRuns,
+    compareSteps: compareSteps,
     catalogueEntry: catalogueEntry,
     setCatalogue: setCatalogue,
     parseCsvReport: parseCsvReport,

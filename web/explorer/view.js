@@ -152,10 +152,24 @@ class Explorer {
         root.dataset.ready = 'yes';
       },
       function () { that.fillEmployers(); },
+      function () { store.prepare(); },
       function () {
         if (!previous) return;
-        that.fillCompare(previous);
-        root.dataset.compared = 'yes';
+        // Compared in tasks of some 50 ms, the page answering input between them.
+        var comparing = compareSteps(previous, store);
+        var go = function () {
+          if (that.root !== root) return;
+          var t = performance.now();
+          var step = comparing.next();
+          while (!step.done && performance.now() - t < 50) step = comparing.next();
+          if (!step.done) {
+            setTimeout(go, 0);
+            return;
+          }
+          that.fillCompare(step.value);
+          root.dataset.compared = 'yes';
+        };
+        go();
       },
     ];
     return new Promise(function (resolve) {
@@ -163,7 +177,7 @@ class Explorer {
         if (that.root !== root) return resolve(undefined);
         var step = steps.shift();
         if (step) step();
-        if (steps.length === 2) resolve(undefined); // the list is drawn: the explorer is ready
+        if (steps.length === 3) resolve(undefined); // the list is drawn: the explorer is ready
         if (steps.length) setTimeout(next, 0);
       };
       setTimeout(next, 0);
@@ -258,10 +272,11 @@ class Explorer {
       p.textContent = row.message;
       explain.appendChild(p);
     }
-    var list = this.store.patterns(code);
+    var found = this.store.topPatterns(code, 100);
+    var list = found.patterns;
     this.q('.ex-patterns-title').hidden = false;
     var that = this;
-    list.slice(0, 100).forEach(function (/** @type {{element: string, value: string, count: number}} */ p) {
+    list.forEach(function (/** @type {{element: string, value: string, count: number}} */ p) {
       var li = document.createElement('li');
       li.textContent = code + ' · ' + (p.element.trim() || '–') + ' · ' + (p.value.trim() || '(prázdná)') + ' — ' +
           valixNumber(p.count) + '×';
@@ -275,8 +290,8 @@ class Explorer {
       });
       patterns.appendChild(li);
     });
-    if (list.length > 100) {
-      this.q('.ex-patterns-more').textContent = 'zobrazeno 100 vzorů z ' + valixNumber(list.length) +
+    if (found.total > list.length) {
+      this.q('.ex-patterns-more').textContent = 'zobrazeno 100 vzorů z ' + valixNumber(found.total) +
           '; ostatní najdete filtrem seznamu';
     }
   }
@@ -346,9 +361,8 @@ class Explorer {
     this.refresh();
   }
 
-  /** @param {any} previous the store of the run before */
-  fillCompare(previous) {
-    var result = /** @type {any} */ (compareRuns(previous, this.store));
+  /** @param {any} result the comparison with the run before (compareRuns) */
+  fillCompare(result) {
     this.isNew = result.fresh || null;
     var rows = /** @type {{code: string, fixed: number, still: number, added: number}[]} */ (result.codes || result);
     var fixed = 0;
@@ -432,7 +446,7 @@ class Explorer {
    * @param {string} typed
    */
   exact(typed) {
-    if (typed === '' || !this.store.textIds || this.store.textIds.has(typed)) return typed;
+    if (typed === '' || this.store.idOf(typed) >= 0) return typed;
     var want = typed.trim();
     if (want === '') return typed;
     var texts = /** @type {string[]} */ (this.store.texts);
