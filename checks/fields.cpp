@@ -443,10 +443,8 @@ int k_Tel(std::string_view elem, std::string_view text) {
 
 // Employee: the value is filed into the employee's slot before its length is checked, and the code-list
 // lookups run whatever the bounds found.
-int k_Nec(std::string_view elem, std::string_view text) {
-    const int row = find_nec(elem);
-    if (row == nec::kEnd)
-        return unknown_element(elem, text);
+namespace {
+VALIX_ALWAYS_INLINE int check_nec(int row, std::string_view elem, std::string_view text) {
     const Kind& k = kNec;
     book(k, row, elem, text);
     double value = kUnparsed;
@@ -461,6 +459,18 @@ int k_Nec(std::string_view elem, std::string_view text) {
     if (in_rows(kCodedRows, row))
         lookup_employee_code(row, text);
     return 0;
+}
+} // namespace
+
+int k_Nec(std::string_view elem, std::string_view text) {
+    const int row = find_nec(elem);
+    if (row == nec::kEnd)
+        return unknown_element(elem, text);
+    return check_nec(row, elem, text);
+}
+
+int k_Nec_row(int row, std::string_view elem, std::string_view text) {
+    return check_nec(row, elem, text);
 }
 
 void start_header_block() {

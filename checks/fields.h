@@ -79,6 +79,8 @@ int find_nec(std::string_view name);
 int k_Pre(std::string_view elem, std::string_view text);
 int k_Tel(std::string_view elem, std::string_view text);
 int k_Nec(std::string_view elem, std::string_view text);
+// k_Nec for a field whose row the caller has found already (elem is that row's name).
+int k_Nec_row(int row, std::string_view elem, std::string_view text);
 
 // Block starts (the element handlers call them): occurrence counters, numbers and position to zero.
 void start_header_block();

@@ -260,11 +260,47 @@ bool one_look_field(Block block, std::string_view first, std::string_view second
     return true;
 }
 
+// The start and end tag words of every employee field, by row; the end row's words match no input.
+ExpectedTags expected_nec[checks::nec::kEnd + 1];
+
+void build_expected_tags() {
+    for (int r = 0; r < checks::nec::kEnd; ++r) {
+        const std::string_view name = checks::Ntab[r].elem;
+        char start[8] = {'<'}, end_word[8] = {'/'};
+        std::memcpy(start + 1, name.data(), 6);
+        start[7] = '>';
+        std::memcpy(end_word + 1, name.data(), 6);
+        end_word[7] = '>';
+        std::memcpy(&expected_nec[r].start, start, 8);
+        std::memcpy(&expected_nec[r].end, end_word, 8);
+    }
+}
+
+// The employee field that follows the last one in the table's order, when it is next in the input in the
+// common shape: read and checked with its row known, as one_look_field would read and check it.
+bool expected_field() {
+    const unsigned row = static_cast<unsigned>(checks::porDatN) + 1u;
+    if (row >= static_cast<unsigned>(checks::nec::kEnd))
+        return false;
+    OneLookField f;
+    if (!peek_expected(expected_nec[row], f))
+        return false;
+    take_one_look(f);
+    if (echo_on())
+        echo_element(f.element);
+    if (row == checks::nec::AA0126)
+        identnec.assign(f.content);
+    checks::k_Nec_row(static_cast<int>(row), f.name, f.content);
+    return true;
+}
+
 // The fields of a block up to one of the two tags that leave it: such a tag sets its mode, with its echo
 // line (the root end tag has none); every other tag is a field element of the block.
 int fields_until(Block block, std::string_view first, Mode first_mode, std::string_view second,
                  Mode second_mode, bool echo_second) {
     for (;;) {
+        if (block == Block::employee && expected_field())
+            continue;
         if (one_look_field(block, first, second))
             continue;
         if (dej_element(buf_element) < 0)
@@ -419,6 +455,7 @@ void end_echo() {
 
 void reset() {
     reset_scanner();
+    build_expected_tags();
     rezim_zprac = Mode::prologue;
     sw_prvniZPV = 'A';
     sw_bylTEL = ' ';

@@ -490,6 +490,75 @@ bool peek_one_look(OneLookField& f) {
     return true;
 }
 
+bool peek_expected(const ExpectedTags& tags, OneLookField& f) {
+    // The same window as peek_one_look's: the element ends within 48 bytes (15 of gap, 8 of start tag,
+    // 15 of content, 9 of end tag), so every load below stays inside it.
+    constexpr std::size_t kWindow = 48;
+    if (!one_look || je_OTVZAV != 'N' || end - pos < kWindow)
+        return false;
+    const char* p = data + pos;
+    const auto word = [](const char* at) {
+        std::uint64_t w;
+        std::memcpy(&w, at, 8);
+        return w;
+    };
+#if defined(__SSE2__)
+    const __m128i gap = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const auto lt = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(gap, _mm_set1_epi8('<'))));
+    if (lt == 0)
+        return false;
+    const int open = __builtin_ctz(lt);
+    unsigned lf = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(gap, _mm_set1_epi8('\n')))) &
+                  ((1u << open) - 1);
+    const char* const start = p + open;
+    if (word(start) != tags.start)
+        return false;
+    const char* const content = start + 8;
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(content));
+    const auto lt2 = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('<'))));
+    if (lt2 == 0)
+        return false;
+    const int length = __builtin_ctz(lt2);
+    const __m128i space = _mm_set1_epi8(' ');
+    const auto odd = static_cast<unsigned>(_mm_movemask_epi8(
+        _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(v, space), v), _mm_cmpeq_epi8(v, _mm_set1_epi8(':')))));
+    if ((odd & ((1u << length) - 1)) != 0)
+        return false;
+#else
+    int open = 0;
+    unsigned lf = 0;
+    while (open < 16 && p[open] != '<')
+        lf |= (p[open] == '\n' ? 1u : 0u) << open, ++open;
+    if (open == 16)
+        return false;
+    const char* const start = p + open;
+    if (word(start) != tags.start)
+        return false;
+    const char* const content = start + 8;
+    int length = 0;
+    for (; length < 16 && content[length] != '<'; ++length) {
+        const auto c = static_cast<unsigned char>(content[length]);
+        if (c <= ' ' || c == ':')
+            return false;
+    }
+    if (length == 16)
+        return false;
+#endif
+    const char* const end_tag = content + length;
+    if (word(end_tag + 1) != tags.end)
+        return false;
+    int lines = 0;
+    for (; lf != 0; lf &= lf - 1)
+        ++lines;
+    f.name = {start + 1, 6};
+    f.content = {content, static_cast<std::size_t>(length)};
+    f.end_name = {end_tag + 1, 7};
+    f.element = {start, static_cast<std::size_t>(end_tag + 9 - start)};
+    f.lines = lines;
+    f.next = static_cast<std::size_t>(end_tag + 9 - data);
+    return true;
+}
+
 void take_one_look(const OneLookField& f) {
     for (int i = 0; i < f.lines; ++i)
         new_line();

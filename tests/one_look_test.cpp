@@ -126,6 +126,40 @@ TEST_F(OneLookReading, GivesTheGeneralPathsReportOnDamagedDocuments) {
     }
 }
 
+// An employee field that follows the one before it in the table's order is taken with its row known when
+// its '<' stands within 16 bytes and its content has up to 15 bytes; around those edges, and wherever its
+// name, its end tag or its content differ from the common shape, it must read as the general path reads.
+TEST_F(OneLookReading, GivesTheGeneralPathsReportAtTheEdgesOfAKnownField) {
+    const std::string doc = testing_support::slurp(testing_support::source_dir() / "examples" / "zpv.xml");
+    const std::string line = "      <AA0225>3.92</AA0225>";
+    const std::size_t at = doc.find(line);
+    ASSERT_NE(at, std::string::npos);
+    std::vector<std::string> forms;
+    for (int n = 0; n <= 17; ++n) {
+        forms.push_back("      <AA0225>" + std::string(n, '1') + "</AA0225>");
+        forms.push_back(std::string(n, ' ') + "<AA0225>3.92</AA0225>");
+        forms.push_back("\n" + std::string(n, ' ') + "<AA0225>3.92</AA0225>");
+    }
+    for (const char odd : {' ', ':', '\t', '\0', '\x1F', '\x80', '\xFD', '>', '/', 'A'}) {
+        forms.push_back("      <AA0225>3." + std::string(1, odd) + "2</AA0225>");
+        forms.push_back("      <AA0225>" + std::string(1, odd) + "</AA0225>");
+    }
+    for (const char* form :
+         {"      <AA0225>3.92</AA0226>", "      <AA0225>3.92</AA0225 >", "      <AA0225>3.92</AA022>",
+          "      <AA0225>3.92</AA02255>", "      <AA0225>3.92</aa0225>", "      <AA0225>3.92<AA0225>",
+          "      <AA0225 >3.92</AA0225>", "      <AA0216>1.5</AA0216>", "      <AA0131>40</AA0131>",
+          "      <AA0225>3.92</AA0225><AA0216>1</AA0216>", "      <AA0225/>", "      <AA0225></AA0225>",
+          "      <zpv:AA0225>3.92</zpv:AA0225>", "      <!-- x --><AA0225>3.92</AA0225>",
+          "      <AA0225>3.92</AA0225\n>", "      <AA0225>3.92\n</AA0225>", "      <AA0225>-0.5</AA0225>"})
+        forms.push_back(form);
+    for (std::size_t i = 0; i < forms.size(); ++i) {
+        std::string changed = doc;
+        changed.replace(at, line.size(), forms[i]);
+        if (!same_both_ways(changed, "form #" + std::to_string(i) + " " + forms[i], {'C', 'T'}))
+            return;
+    }
+}
+
 // A file is read through a buffer a fraction of its size: elements stand across every refill at every
 // offset, and there the one-look path must hand over to the general one.
 TEST_F(OneLookReading, GivesTheGeneralPathsReportAcrossBufferRefills) {
