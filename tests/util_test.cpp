@@ -128,6 +128,47 @@ TEST(TextHelpers, SameBytesSeesADifferenceAnywhere) {
     }
 }
 
+// Bounds and code lists are ordered by compare_bytes: up to 8 bytes as words, beyond that byte by byte.
+// Every pair of texts of up to 9 bytes over bytes that matter to the order (NUL, the ends of the signed
+// and unsigned ranges, letters of the code page) orders as the bytes do, read as unsigned.
+TEST(TextHelpers, ByteOrderOfShortTextsAsUnsignedBytes) {
+    const std::string alphabet = std::string("\x00\x01", 2) + "9A\x7F\x80\xFD\xFF";
+    std::mt19937 rng(1250);
+    const auto text = [&](std::size_t n) {
+        std::string t;
+        for (std::size_t i = 0; i < n; ++i)
+            t += alphabet[rng() % alphabet.size()];
+        return t;
+    };
+    const auto expected = [](const std::string& a, const std::string& b) {
+        const auto u = [](const std::string& s) { return std::vector<unsigned char>(s.begin(), s.end()); };
+        const auto x = u(a), y = u(b);
+        return x < y ? -1 : (y < x ? 1 : 0);
+    };
+    for (int i = 0; i < 200000; ++i) {
+        const std::string a = text(rng() % 10);
+        // Often the same text, a prefix or an extension of it, so that the pairs meet at every length.
+        std::string b;
+        switch (rng() % 4) {
+        case 0:
+            b = a;
+            break;
+        case 1:
+            b = a.substr(0, rng() % (a.size() + 1));
+            break;
+        case 2:
+            b = a + text(1 + rng() % 3);
+            break;
+        default:
+            b = text(rng() % 10);
+            break;
+        }
+        ASSERT_EQ(util::compare_bytes(a, b), expected(a, b)) << testing::PrintToString(a) << " "
+                                                               << testing::PrintToString(b);
+        ASSERT_EQ(util::compare_bytes(b, a), expected(b, a));
+    }
+}
+
 TEST(CompanyNumber, CheckDigit) {
     EXPECT_EQ(util::chk_ICO("12345679"), 0);
     EXPECT_EQ(util::chk_ICO("12345670"), 1);
