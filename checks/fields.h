@@ -2,6 +2,7 @@
 // check leaves behind, and the three record checks that run it.
 #pragma once
 
+#include "util/line_number.h"
 #include "util/text.h"
 
 #include <cstdint>
@@ -52,8 +53,9 @@ inline constexpr int kTextBase = 1000;
 extern const double TValDbl[kRealBounds];
 extern const std::string_view TValChar[kTextBounds]; // Windows-1250 bytes
 
-// A line text: the decimal line number, never cut (line numbers may pass 999 999).
-using LineText = util::Text<20>;
+// A line text: the decimal line number, never cut (line numbers may pass 999 999); a copy of the line
+// counter's own text.
+using LineText = util::LineNumber;
 
 // Per-field state. Marks are ' ' or 'E' and, like the line texts, live for the whole run; occurrence
 // counters, parsed numbers and position counters belong to the current block.

@@ -30,8 +30,14 @@ class LineNumber {
             d_[from_ + static_cast<int>(i)] = v[i];
         d_[kDigits] = '\0';
     }
+    void clear() { assign({}); }
+    // The line of a field is a copy of the current line: a copy of the whole, a few word moves with no
+    // branch, is cheaper than measuring and copying its digits, and it is taken for every field.
+    void assign_digits(const LineNumber& line) { *this = line; }
     std::string_view view() const { return {d_ + from_, static_cast<std::size_t>(kDigits - from_)}; }
     operator std::string_view() const { return view(); }
+    friend bool operator==(const LineNumber& a, std::string_view b) { return a.view() == b; }
+    static constexpr std::size_t capacity() { return kDigits; }
 
   private:
     static constexpr int kDigits = 20;
