@@ -358,9 +358,12 @@ VALIX_COLD void bad_value(const Kind& k, int row, std::string_view elem, std::st
     report::zpracuj_chybu(line(), k.tab[row].err, elem, text, "?");
 }
 
+// Padded: the text is followed by at least 8 readable bytes (util::StrToDbl_padded).
+template <bool Padded = false>
 VALIX_ALWAYS_INLINE bool parse(const Kind& k, int row, std::string_view elem, std::string_view text,
                                double& value) {
-    if (util::StrToDbl(value, text, k.plan[row].typ) == 0)
+    const char typ = k.plan[row].typ;
+    if ((Padded ? util::StrToDbl_padded(value, text, typ) : util::StrToDbl(value, text, typ)) == 0)
         return true;
     bad_value(k, row, elem, text);
     return false;
@@ -444,11 +447,12 @@ int k_Tel(std::string_view elem, std::string_view text) {
 // Employee: the value is filed into the employee's slot before its length is checked, and the code-list
 // lookups run whatever the bounds found.
 namespace {
+template <bool Padded>
 VALIX_ALWAYS_INLINE int check_nec(int row, std::string_view elem, std::string_view text) {
     const Kind& k = kNec;
     book(k, row, elem, text);
     double value = kUnparsed;
-    if (kNecPlan[row].parsed && !parse(k, row, elem, text, value))
+    if (kNecPlan[row].parsed && !parse<Padded>(k, row, elem, text, value))
         return 0;
     NTabSum[row] = value;
     if (in_rows(kFiledRows, row))
@@ -466,11 +470,11 @@ int k_Nec(std::string_view elem, std::string_view text) {
     const int row = find_nec(elem);
     if (row == nec::kEnd)
         return unknown_element(elem, text);
-    return check_nec(row, elem, text);
+    return check_nec<false>(row, elem, text);
 }
 
 int k_Nec_row(int row, std::string_view elem, std::string_view text) {
-    return check_nec(row, elem, text);
+    return check_nec<true>(row, elem, text);
 }
 
 void start_header_block() {

@@ -81,7 +81,8 @@ int find_nec(std::string_view name);
 int k_Pre(std::string_view elem, std::string_view text);
 int k_Tel(std::string_view elem, std::string_view text);
 int k_Nec(std::string_view elem, std::string_view text);
-// k_Nec for a field whose row the caller has found already (elem is that row's name).
+// k_Nec for a field whose row the caller has found already (elem is that row's name), read where it stands
+// in the input buffer: at least 8 readable bytes follow its text.
 int k_Nec_row(int row, std::string_view elem, std::string_view text);
 
 // Block starts (the element handlers call them): occurrence counters, numbers and position to zero.

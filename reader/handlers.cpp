@@ -282,15 +282,15 @@ bool expected_field() {
     const unsigned row = static_cast<unsigned>(checks::porDatN) + 1u;
     if (row >= static_cast<unsigned>(checks::nec::kEnd))
         return false;
-    OneLookField f;
+    KnownField f;
     if (!peek_expected(expected_nec[row], f))
         return false;
-    take_one_look(f);
+    take_known(f);
     if (echo_on())
-        echo_element(f.element);
+        echo_element(f.element());
     if (row == checks::nec::AA0126)
-        identnec.assign(f.content);
-    checks::k_Nec_row(static_cast<int>(row), f.name, f.content);
+        identnec.assign(f.content());
+    checks::k_Nec_row(static_cast<int>(row), f.name(), f.content());
     return true;
 }
 

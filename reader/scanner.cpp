@@ -490,7 +490,7 @@ bool peek_one_look(OneLookField& f) {
     return true;
 }
 
-bool peek_expected(const ExpectedTags& tags, OneLookField& f) {
+bool peek_expected(const ExpectedTags& tags, KnownField& f) {
     // The same window as peek_one_look's: the element ends within 48 bytes (15 of gap, 8 of start tag,
     // 15 of content, 9 of end tag), so every load below stays inside it.
     constexpr std::size_t kWindow = 48;
@@ -550,13 +550,19 @@ bool peek_expected(const ExpectedTags& tags, OneLookField& f) {
     int lines = 0;
     for (; lf != 0; lf &= lf - 1)
         ++lines;
-    f.name = {start + 1, 6};
-    f.content = {content, static_cast<std::size_t>(length)};
-    f.end_name = {end_tag + 1, 7};
-    f.element = {start, static_cast<std::size_t>(end_tag + 9 - start)};
+    f.start = start;
+    f.length = static_cast<std::size_t>(length);
     f.lines = lines;
-    f.next = static_cast<std::size_t>(end_tag + 9 - data);
     return true;
+}
+
+void take_known(const KnownField& f) {
+    for (int i = 0; i < f.lines; ++i)
+        new_line();
+    pos = static_cast<std::size_t>(f.start + 17 + f.length - data);
+    je_OTVZAV = 'N';
+    je_ZAVZAV = 'A';
+    piece_len = 7;
 }
 
 void take_one_look(const OneLookField& f) {

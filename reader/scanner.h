@@ -56,11 +56,25 @@ struct ExpectedTags {
     std::uint64_t start = 0;
     std::uint64_t end = 0;
 };
+// Where such a field stands in the input buffer: its '<', its content's length and the line feeds before
+// it. Its name is the 6 bytes after the '<', its content follows the start tag and its end tag the
+// content; at least 8 bytes of the buffer follow the content, whatever they hold.
+struct KnownField {
+    const char* start = nullptr;
+    std::size_t length = 0;
+    int lines = 0;
+    std::string_view name() const { return {start + 1, 6}; }
+    std::string_view content() const { return {start + 8, length}; }
+    std::string_view end_name() const { return {start + 9 + length, 7}; }
+    std::string_view element() const { return {start, 17 + length}; }
+};
 // peek_one_look for that one field: true when the next element is that field, with its '<' in the next
 // 16 bytes and a content of up to 15 bytes with no control byte, blank, colon or '<'. Such an element is
 // one peek_one_look takes too, with exactly these texts; testing it against the known tags costs a third
-// of classifying the 48 bytes it lies in, and finding its row by name costs nothing.
-bool peek_expected(const ExpectedTags& tags, OneLookField& f);
+// of classifying the 48 bytes it lies in, and finding its row by name costs nothing. take_known then
+// consumes it as take_one_look would.
+bool peek_expected(const ExpectedTags& tags, KnownField& f);
+void take_known(const KnownField& f);
 // Consumes the element peek_one_look has just seen, leaving the scanner as the general path would.
 void take_one_look(const OneLookField& f);
 

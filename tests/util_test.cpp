@@ -163,8 +163,8 @@ TEST(TextHelpers, ByteOrderOfShortTextsAsUnsignedBytes) {
             b = text(rng() % 10);
             break;
         }
-        ASSERT_EQ(util::compare_bytes(a, b), expected(a, b)) << testing::PrintToString(a) << " "
-                                                               << testing::PrintToString(b);
+        ASSERT_EQ(util::compare_bytes(a, b), expected(a, b))
+            << testing::PrintToString(a) << " " << testing::PrintToString(b);
         ASSERT_EQ(util::compare_bytes(b, a), expected(b, a));
     }
 }
@@ -239,6 +239,15 @@ TEST(NumberParsing, FastConversionAgreesWithTheLibrary) {
 
 namespace {
 
+// The padded form reads 8 bytes past the digits whatever they hold: here digits and a point, which would
+// change the value or the answer if any of them were taken in.
+bool same_padded(std::string_view text, char type, int expected_status, double expected) {
+    const std::string padded = std::string(text) + "9.9.9.9.9";
+    double v = -3;
+    const int status = util::StrToDbl_padded(v, std::string_view(padded).substr(0, text.size()), type);
+    return status == expected_status && std::memcmp(&v, &expected, sizeof v) == 0;
+}
+
 bool same_conversion(std::string_view text, char type, int* status = nullptr, double* value = nullptr) {
     double fast = -1, general = -2;
     const int a = util::StrToDbl(fast, text, type), b = util::StrToDbl_general(general, text, type);
@@ -246,7 +255,7 @@ bool same_conversion(std::string_view text, char type, int* status = nullptr, do
         *status = a;
     if (value != nullptr)
         *value = fast;
-    return a == b && std::memcmp(&fast, &general, sizeof fast) == 0;
+    return a == b && std::memcmp(&fast, &general, sizeof fast) == 0 && same_padded(text, type, b, general);
 }
 
 // The short way takes a sign and up to eight bytes as one word; the texts at its edges and every odd shape

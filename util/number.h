@@ -32,33 +32,11 @@ int StrToDbl_general(double& result, std::string_view text, char type);
 // The bytes are tested and gathered as one 64-bit word: no loop whose length depends on the text, so no
 // branch mispredicted at the end of the digits, which is what a byte loop costs on fields of varying
 // length.
-VALIX_ALWAYS_INLINE bool short_number(double& result, std::string_view text, char type) {
-    static_assert(std::endian::native == std::endian::little, "the first byte of a text is the lowest");
+// The core of short_number: the n bytes after the sign (1 to 8) are the low bytes of w, the first lowest;
+// the bytes above them may hold anything.
+VALIX_ALWAYS_INLINE bool short_digits(double& result, std::uint64_t w, std::size_t n, bool negative,
+                                      char type) {
     static constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7};
-    const char* p = text.data();
-    std::size_t n = text.size();
-    bool negative = false;
-    if (n != 0 && (p[0] == '-' || p[0] == '+')) {
-        negative = p[0] == '-';
-        ++p;
-        --n;
-    }
-    if (n == 0 || n > 8)
-        return false;
-    // The n bytes into the low bytes of a word, the first byte lowest; the rest are zero. Two overlapping
-    // loads, never a byte past the text.
-    std::uint64_t w;
-    if (n >= 4) {
-        std::uint32_t a, b;
-        std::memcpy(&a, p, 4);
-        std::memcpy(&b, p + n - 4, 4);
-        w = a | std::uint64_t{b} << (8 * (n - 4));
-    } else {
-        const auto byte = [&](std::size_t i) {
-            return std::uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
-        };
-        w = byte(0) | byte(n / 2) | byte(n - 1);
-    }
     const std::uint64_t used = n == 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * n)) - 1;
     // A digit becomes its value, 0 to 9; any other byte has a value of 10 or more and sets its high bit
     // in `bad` (a byte of 0x8A or more may carry into the next byte's test, but is bad itself already).
@@ -91,12 +69,67 @@ VALIX_ALWAYS_INLINE bool short_number(double& result, std::string_view text, cha
     return true;
 }
 
+VALIX_ALWAYS_INLINE bool short_number(double& result, std::string_view text, char type) {
+    static_assert(std::endian::native == std::endian::little, "the first byte of a text is the lowest");
+    const char* p = text.data();
+    std::size_t n = text.size();
+    bool negative = false;
+    if (n != 0 && (p[0] == '-' || p[0] == '+')) {
+        negative = p[0] == '-';
+        ++p;
+        --n;
+    }
+    if (n == 0 || n > 8)
+        return false;
+    // The n bytes into the low bytes of a word, the first byte lowest; the rest are zero. Two overlapping
+    // loads, never a byte past the text.
+    std::uint64_t w;
+    if (n >= 4) {
+        std::uint32_t a, b;
+        std::memcpy(&a, p, 4);
+        std::memcpy(&b, p + n - 4, 4);
+        w = a | std::uint64_t{b} << (8 * (n - 4));
+    } else {
+        const auto byte = [&](std::size_t i) {
+            return std::uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
+        };
+        w = byte(0) | byte(n / 2) | byte(n - 1);
+    }
+    return short_digits(result, w, n, negative, type);
+}
+
+// short_number for a text followed by at least 8 readable bytes (9 from its start), as a field read where
+// it stands in the input buffer is: its digits are one load, whatever follows them.
+VALIX_ALWAYS_INLINE bool short_number_padded(double& result, std::string_view text, char type) {
+    static_assert(std::endian::native == std::endian::little, "the first byte of a text is the lowest");
+    const char* p = text.data();
+    std::size_t n = text.size();
+    bool negative = false;
+    if (n != 0 && (p[0] == '-' || p[0] == '+')) {
+        negative = p[0] == '-';
+        ++p;
+        --n;
+    }
+    if (n == 0 || n > 8)
+        return false;
+    std::uint64_t w;
+    std::memcpy(&w, p, 8);
+    return short_digits(result, w, n, negative, type);
+}
+
 // 0 when the text is an acceptable number for the type letter ('R' real, anything else integer),
 // with the value in `result`; 1 and 0.0 when it is not. An acceptable number is an optional sign in front
 // and digits, among which a real may hold one point. Inlined into the field check: the short way is a few
 // instructions, and a call would cost as much again.
 VALIX_ALWAYS_INLINE int StrToDbl(double& result, std::string_view text, char type) {
     if (short_number(result, text, type))
+        return 0;
+    return StrToDbl_general(result, text, type);
+}
+
+// StrToDbl for a text followed by at least 8 readable bytes (short_number_padded).
+VALIX_ALWAYS_INLINE int StrToDbl_padded(double& result, std::string_view text, char type) {
+    if (short_number_padded(result, text, type))
         return 0;
     return StrToDbl_general(result, text, type);
 }

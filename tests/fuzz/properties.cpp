@@ -379,7 +379,12 @@ std::string numbers_agree(std::string_view document) {
     const auto differ = [](std::string_view text, char type) {
         double fast = -1, general = -2;
         const int a = util::StrToDbl(fast, text, type), b = util::StrToDbl_general(general, text, type);
-        return a != b || std::memcmp(&fast, &general, sizeof fast) != 0;
+        // The padded form, as a field read in the input buffer uses it: the text with digits after it.
+        const std::string padded = std::string(text) + "99999999.";
+        double in_buffer = -3;
+        const int c = util::StrToDbl_padded(in_buffer, std::string_view(padded).substr(0, text.size()), type);
+        return a != b || c != b || std::memcmp(&fast, &general, sizeof fast) != 0 ||
+               std::memcmp(&in_buffer, &general, sizeof fast) != 0;
     };
     for (std::size_t gt = document.find('>'); gt != std::string_view::npos; gt = document.find('>', gt + 1)) {
         const std::size_t lt = document.find('<', gt + 1);
