@@ -15,6 +15,7 @@
 #include <array>
 #include <cstdio>
 #include <set>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -149,6 +150,60 @@ TEST(RefdataCodes, ShortListsAcceptTheirCodesExactlyAndReportOthers) {
     EXPECT_EQ(run.rows(), (Rows{"20;EL055;;;AA0019;922;   ", "20;EL068;;;AA0091;1313 ;   ",
                                 "20;EL004;;;AA0130;01;10, (1)", "20;EL056;;;AA0690;cz0100;   ",
                                 "20;EL048;;;AA0223;F;   "}));
+}
+
+// The lookups search keys and bits rather than texts; against a plain walk of each list, every listed code
+// and every near miss of one (a byte changed, cut, added or a NUL put in) must get the same answer.
+std::vector<std::string> near_misses(std::string_view code) {
+    std::vector<std::string> out{std::string(code)};
+    for (std::size_t i = 0; i <= code.size(); ++i) {
+        out.push_back(std::string(code.substr(0, i)));
+        for (const char c : {'\0', ' ', '0', '9', 'A', 'Z', 'a', '\x80', '\xFF'}) {
+            std::string changed(code);
+            if (i < code.size()) {
+                changed[i] = c;
+                out.push_back(changed);
+            }
+            out.push_back(std::string(code.substr(0, i)) + c + std::string(code.substr(i)));
+        }
+    }
+    return out;
+}
+
+TEST(RefdataCodes, LookupsAnswerAsAWalkOfTheirListsOnCodesAndNearMisses) {
+    Findings run;
+    const auto listed = [](std::span<const std::string_view> list, std::string_view code) {
+        return std::find(list.begin(), list.end(), code) != list.end();
+    };
+    const std::pair<const char*, int (*)(std::string_view)> lists[] = {
+        {"AA0019", cis_kodpraf},
+        {"AA0690", [](std::string_view c) { return cis_kodnuts(c, "AA0690"); }},
+        {"AA0223", cis_kodvzde},
+        {"AA0091", cis_postzam},
+        {"AA0130", cis_koddppv}};
+    for (const auto& [element, lookup] : lists) {
+        const auto list = short_list(element);
+        ASSERT_FALSE(list.empty()) << element;
+        for (const std::string_view code : list)
+            for (const std::string& text : near_misses(code))
+                ASSERT_EQ(lookup(text), listed(list, text) ? 0 : 1) << element << " " << text;
+    }
+    std::vector<std::string_view> occupations;
+    for (int i = 0; i < kOccupations; ++i)
+        occupations.emplace_back(TcisKzam[i], 5);
+    for (int i = 0; i < kOccupations; i += 7)
+        for (const std::string& text : near_misses(occupations[i])) {
+            const bool in = listed(occupations, text);
+            ASSERT_EQ(cis_kodzam(text), in && text[4] != '0' ? 0 : 1) << text;
+        }
+    std::vector<std::string_view> countries;
+    for (int i = 0; i < kCountries; ++i)
+        countries.push_back(stat_code(i));
+    for (int i = 0; i < kCountries; i += 3)
+        for (const std::string& text : near_misses(countries[i]))
+            ASSERT_EQ(stat_position(text),
+                      std::find(countries.begin(), countries.end(), text) - countries.begin())
+                << text;
 }
 
 TEST(RefdataCountry, HomeCodesAreSilentOthersWarnedUnknownAnError) {
