@@ -308,6 +308,7 @@
     document.body.dataset.waitSeconds = m.waitSeconds ? m.waitSeconds.toFixed(3) : '';
     document.body.dataset.readAhead = m.readAhead || 'no';
     document.body.dataset.prefetched = m.prefetched ? 'yes' : 'no';
+    document.body.dataset.refilled = String(m.refilled || 0);
     if (m.type !== 'done' || m.status !== 0) {
       // The program's own message (a file that cannot be read, a name it refuses) as it wrote it.
       var lines = (m.console || '').split('\n').filter(function (l) {

@@ -113,6 +113,7 @@ function ValixSlices() {
   this.reader = new FileReaderSync();
   this.ahead = false;
   this.waited = 0; // milliseconds the program waited for slices read ahead
+  this.refilled = 0; // slices read into a buffer given back
 }
 ValixSlices.prototype.of = function (blob) {
   var m = this.files.get(blob);
@@ -126,47 +127,102 @@ function valixSliceOf(blob, k) {
 ValixSlices.prototype.request = function (blob, k) {
   var slices = this.of(blob);
   if (k * VALIX_SLICE >= blob.size || slices.has(k)) return;
+  /** @type {{bytes: Uint8Array | null, failed: boolean, promise: Promise<void> | null}} */
   var slice = { bytes: null, failed: false, promise: null };
-  slice.promise = this.read(valixSliceOf(blob, k)).then(
-    function (ab) { if (!slice.bytes) slice.bytes = new Uint8Array(ab); },
+  slice.promise = this.read(blob, k).then(
+    function (bytes) { if (!slice.bytes) slice.bytes = bytes; },
     function () { slice.failed = true; });
   slices.set(k, slice);
 };
 
-// The slices read ahead are read by a worker of its own, with FileReaderSync on its own thread, and handed
-// over without a copy. A read that this worker started itself (Blob.arrayBuffer) would take the file's
-// bytes in on this worker's thread, which runs the program: they would come in only while the program
-// waits, and little would be read ahead. Where no worker can be started here, that read is the way.
+// The slices read ahead are read by a worker of its own, on its own thread, and handed over without a
+// copy. A read that this worker started itself (Blob.arrayBuffer) would take the file's bytes in on this
+// worker's thread, which runs the program: they would come in only while the program waits, and little
+// would be read ahead. Where no worker can be started here, that read is the way.
+//
+// The reading worker reads each file as one stream, into buffers of a slice's size that this worker gives
+// back once the program has passed them: a new 16 MB buffer for every slice (what FileReaderSync gives)
+// costs the browser about four times what reading the bytes into it does. A slice that is not the next
+// one of its file's stream starts a new stream there; a stream that fails is replaced by FileReaderSync
+// for the slice, so a read fails only where the file cannot be read at all.
 function valixSliceReader() {
   var reader = new FileReaderSync();
+  /** @type {ArrayBuffer[]} */
+  var pool = [];
+  /** @type {Map<number, {reader: ReadableStreamBYOBReader, position: number}>} */
+  var streams = new Map();
+  /** @type {Promise<void>} */
+  var queue = Promise.resolve();
+  // Fills `size` bytes of the buffer from the stream; the buffer (moved by each read) and the count.
+  /** @param {ReadableStreamBYOBReader} stream @param {ArrayBuffer} buffer @param {number} size */
+  async function fill(stream, buffer, size) {
+    var filled = 0;
+    while (filled < size) {
+      var r = await stream.read(new Uint8Array(buffer, filled, size - filled));
+      if (r.done || !r.value) break;
+      filled += r.value.byteLength;
+      buffer = /** @type {ArrayBuffer} */ (r.value.buffer);
+    }
+    return { buffer: buffer, filled: filled };
+  }
+  /** @param {{id: number, file: number, blob: Blob, start: number, end: number, size: number}} m */
+  async function serve(m) {
+    var size = m.end - m.start;
+    try {
+      var s = streams.get(m.file);
+      if (!s || s.position !== m.start) {
+        if (s) s.reader.cancel().catch(function () {});
+        s = { reader: m.blob.slice(m.start).stream().getReader({ mode: 'byob' }), position: m.start };
+        streams.set(m.file, s);
+      }
+      var given = pool.pop();
+      var got = await fill(s.reader, given || new ArrayBuffer(m.size), size);
+      s.position += got.filled;
+      if (got.filled !== size) throw new Error('short read');
+      self.postMessage({ id: m.id, bytes: got.buffer, length: size, refilled: given !== undefined }, [got.buffer]);
+    } catch (err) {
+      streams.delete(m.file);
+      try {
+        var bytes = reader.readAsArrayBuffer(m.blob.slice(m.start, m.end));
+        self.postMessage({ id: m.id, bytes: bytes, length: bytes.byteLength }, [bytes]);
+      } catch (err2) {
+        self.postMessage({ id: m.id, bytes: null, length: 0 });
+      }
+    }
+  }
   self.onmessage = function (e) {
     var m = e.data;
-    var bytes = null;
-    try {
-      bytes = reader.readAsArrayBuffer(m.blob);
-    } catch (err) {
-      self.postMessage({ id: m.id, bytes: null });
+    if (m.give) {
+      if (pool.length < 8) pool.push(m.give);
       return;
     }
-    self.postMessage({ id: m.id, bytes: bytes }, [bytes]);
+    // One read at a time, in the order asked: the stream of a file is read from front to back.
+    queue = queue.then(function () { return serve(m); });
   };
 }
-// A promise of the bytes of the blob, rejected if they cannot be read.
-ValixSlices.prototype.read = function (blob) {
-  var direct = function () { return blob.arrayBuffer(); };
+// A promise of the bytes of slice k of the blob, rejected if they cannot be read.
+/** @param {Blob} blob @param {number} k @returns {Promise<Uint8Array>} */
+ValixSlices.prototype.read = function (blob, k) {
+  var direct = function () {
+    return valixSliceOf(blob, k).arrayBuffer().then(function (ab) { return new Uint8Array(ab); });
+  };
   if (this.sliceReader === undefined) this.startSliceReader();
   if (!this.sliceReader) return direct();
+  if (!this.fileIds.has(blob)) this.fileIds.set(blob, this.fileIds.size);
   var id = this.nextRead++;
   var reads = this.reads;
   var promise = new Promise(function (resolve, reject) {
     reads.set(id, { resolve: resolve, reject: reject, direct: direct });
   });
-  this.sliceReader.postMessage({ id: id, blob: blob });
+  var start = k * VALIX_SLICE;
+  this.sliceReader.postMessage({ id: id, file: this.fileIds.get(blob), blob: blob, start: start,
+                                 end: Math.min(blob.size, start + VALIX_SLICE), size: VALIX_SLICE });
   return promise;
 };
 ValixSlices.prototype.startSliceReader = function () {
   var that = this;
   this.reads = new Map();
+  this.fileIds = new Map();
   this.nextRead = 0;
   try {
     var url = URL.createObjectURL(new Blob(['(' + valixSliceReader.toString() + ')();'], { type: 'text/javascript' }));
@@ -178,7 +234,8 @@ ValixSlices.prototype.startSliceReader = function () {
   this.sliceReader.onmessage = function (e) {
     var read = that.reads.get(e.data.id);
     that.reads.delete(e.data.id);
-    if (e.data.bytes) read.resolve(e.data.bytes);
+    if (e.data.refilled) that.refilled++;
+    if (e.data.bytes) read.resolve(new Uint8Array(e.data.bytes, 0, e.data.length));
     else read.reject(new ValixReadError());
   };
   // A reading worker that could not start: its reads, and all that follow, are made here.
@@ -189,6 +246,14 @@ ValixSlices.prototype.startSliceReader = function () {
     that.reads.forEach(function (read) { read.direct().then(read.resolve, read.reject); });
     that.reads.clear();
   };
+};
+// A slice the program has passed: its buffer goes back to the reading worker to be filled again.
+/** @param {{bytes: Uint8Array | null}} slice */
+ValixSlices.prototype.release = function (slice) {
+  var bytes = slice.bytes;
+  slice.bytes = null;
+  if (this.sliceReader && bytes && bytes.buffer.byteLength === VALIX_SLICE)
+    this.sliceReader.postMessage({ give: bytes.buffer }, [bytes.buffer]);
 };
 // Lets go of the reads ahead: the reading worker, if one was started, ends.
 ValixSlices.prototype.close = function () {
@@ -216,7 +281,12 @@ ValixSlices.prototype.copy = function (blob, position, length, buffer, offset) {
   if (n <= 0) return 0;
   var slices = this.of(blob);
   var first = Math.floor(position / VALIX_SLICE);
-  slices.forEach(function (slice, k) { if (k < first) slices.delete(k); });
+  var that = this;
+  slices.forEach(function (slice, k) {
+    if (k >= first) return;
+    slices.delete(k);
+    that.release(slice);
+  });
   var done = 0;
   while (done < n) {
     var k = Math.floor((position + done) / VALIX_SLICE);
@@ -415,6 +485,8 @@ function valixRun(msg, module, consoleOut, slices) {
       prefetched: slices.prefetched === true,
       // 'worker' when a worker of its own read the slices ahead, 'here' when this one did, '' when none was.
       readAhead: slices.ahead ? (slices.sliceReader ? 'worker' : 'here') : '',
+      // Slices read into the buffers of slices the program had passed.
+      refilled: slices.refilled,
     });
   });
 }

@@ -231,6 +231,14 @@ const chromiumArgs = ['--no-sandbox', '--disable-gpu', '--no-first-run'];
       clearInterval(watch);
       check(await page.evaluate(() => document.body.dataset.readAhead) === 'worker', '40 MB: the slices were read ahead, by a worker of their own');
       check(await page.evaluate(() => document.body.dataset.prefetched) === 'yes', '40 MB: the first slices were read while the options were set');
+      // A document of 120 MB: the slices after the first few are read into the buffers of those the
+      // program has passed, which the reading worker gets back.
+      const larger = path.join(inputs, 'vetsi.xml');
+      spawnSync(zpvgen, ['--size', '120M', '--employees', '10-2000', '--error-rate', '0.01', '--seed', '8', '-o', larger]);
+      await compare('120 MB in slices', ['vetsi.xml'], { format: 'csv' });
+      const refilled = Number(await page.evaluate(() => document.body.dataset.refilled));
+      check(refilled >= 2, `120 MB: slices were read into buffers given back (${refilled})`);
+      fs.rmSync(larger);
       // And each slice read when it is needed, as where the browser has no JSPI.
       await page.goto(`${pageUrl}&readahead=0`);
       await compare('40 MB in slices read when needed', ['velky.xml'], { format: 'htm', noWarnings: true });
