@@ -7,6 +7,9 @@
 #include "util/version.h"
 
 #include <algorithm>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <cstring>
 
 namespace report {
@@ -37,11 +40,29 @@ void eol() {
 // A cell of the HTML and XML reports: '<' and '>' are written as character references, so that no value
 // read from a document can inject markup into a report a clerk opens in a browser, and the XML report stays
 // well-formed. '&' is left alone: values are XML text whose entities must keep rendering as they are.
-void put_markup_cell(std::string_view s) {
+// Whether no byte of the text is one of Bytes. A report of a million findings writes eight million cells,
+// the description among them tens of bytes long: sixteen bytes are tested at once where SSE2 is there.
+template <char... Bytes>
+bool none_of(std::string_view s) {
+    const char* p = s.data();
+    std::size_t n = s.size();
+#if defined(__SSE2__)
+    for (; n >= 16; p += 16, n -= 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        __m128i hit = _mm_setzero_si128();
+        ((hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, _mm_set1_epi8(Bytes)))), ...);
+        if (_mm_movemask_epi8(hit) != 0)
+            return false;
+    }
+#endif
     bool plain = true;
-    for (const char c : s)
-        plain &= c != '<' && c != '>';
-    if (plain) {
+    for (; n > 0; ++p, --n)
+        plain &= ((*p != Bytes) && ...);
+    return plain;
+}
+
+void put_markup_cell(std::string_view s) {
+    if (none_of<'<', '>'>(s)) {
         put(s);
         return;
     }
@@ -59,10 +80,7 @@ void put_markup_cell(std::string_view s) {
 // A cell of the CSV report: one holding ';', '"' or a line end is quoted, inner '"' doubled, so that it
 // stays one cell (the usual rule, which Excel reads). Every other cell is written as it is.
 void put_csv_cell(std::string_view s) {
-    bool plain = true;
-    for (const char c : s)
-        plain &= c != ';' && c != '"' && c != '\r' && c != '\n';
-    if (plain) {
+    if (none_of<';', '"', '\r', '\n'>(s)) {
         put(s);
         return;
     }

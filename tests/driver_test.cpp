@@ -1,4 +1,5 @@
 // The command line, the files a run opens, and what it says on the console.
+#include "report/writer.h"
 #include "tests/support.h"
 #include "util/console.h"
 #include "util/cp1250.h"
@@ -323,6 +324,44 @@ std::vector<std::string> csv_finding_rows(const std::string& report) {
     for (std::size_t end; (end = report.find("\r\n", at)) != std::string::npos && end > at; at = end + 2)
         rows.push_back(report.substr(at, end - at));
     return rows;
+}
+
+// A cell is quoted (CSV) or escaped (HTML, XML) for the bytes that would break the report, wherever they
+// stand in it: cells are tested sixteen bytes at a time, and a byte in the last few must count as well as
+// one in the first. Each value is written as a finding's value cell.
+TEST(ReportCells, QuotedOrEscapedForABreakingByteAtAnyPlace) {
+    for (std::size_t length : {1u, 15u, 16u, 17u, 31u, 32u, 33u, 47u}) {
+        for (std::size_t at = 0; at < length; ++at) {
+            for (const char byte : {';', '"', '\r', '\n', '<', '>', 'x'}) {
+                std::string value(length, 'a');
+                value[at] = byte;
+                std::string quoted = value;
+                if (value.find_first_of(";\"\r\n") != std::string::npos) {
+                    quoted.clear();
+                    for (const char c : value)
+                        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+                    quoted = "\"" + quoted + "\"";
+                }
+                std::string escaped;
+                for (const char c : value)
+                    escaped += c == '<'   ? std::string("&lt;")
+                               : c == '>' ? std::string("&gt;")
+                                          : std::string(1, c);
+                {
+                    testing_support::Capture csv('C');
+                    report::zpracuj_chybu("7", "ES126", "AA0126", value, "x");
+                    ASSERT_NE(csv.text().find(";AA0126;" + quoted + ";x;"), std::string::npos)
+                        << length << " " << at << " " << int(byte);
+                }
+                for (const char format : {'X', 'H'}) {
+                    testing_support::Capture markup(format);
+                    report::zpracuj_chybu("7", "ES126", "AA0126", value, "x");
+                    ASSERT_NE(markup.text().find(escaped), std::string::npos)
+                        << format << " " << length << " " << at;
+                }
+            }
+        }
+    }
 }
 
 TEST(Run, ObserverSeesExactlyTheRowsOfTheReport) {
