@@ -358,12 +358,11 @@ VALIX_COLD void bad_value(const Kind& k, int row, std::string_view elem, std::st
     report::zpracuj_chybu(line(), k.tab[row].err, elem, text, "?");
 }
 
-// Padded: the text is followed by at least 8 readable bytes (util::StrToDbl_padded).
+// Padded: the text is followed by at least 8 readable bytes (util::short_number).
 template <bool Padded = false>
 VALIX_ALWAYS_INLINE bool parse(const Kind& k, int row, std::string_view elem, std::string_view text,
                                double& value) {
-    const char typ = k.plan[row].typ;
-    if ((Padded ? util::StrToDbl_padded(value, text, typ) : util::StrToDbl(value, text, typ)) == 0)
+    if (util::StrToDbl<Padded>(value, text, k.plan[row].typ) == 0)
         return true;
     bad_value(k, row, elem, text);
     return false;

@@ -69,6 +69,10 @@ VALIX_ALWAYS_INLINE bool short_digits(double& result, std::uint64_t w, std::size
     return true;
 }
 
+// Padded: the text is followed by at least 8 readable bytes (9 from its start), as a field read where it
+// stands in the input buffer is; its digits are then one load, whatever follows them. Otherwise no byte
+// past the text is loaded.
+template <bool Padded = false>
 VALIX_ALWAYS_INLINE bool short_number(double& result, std::string_view text, char type) {
     static_assert(std::endian::native == std::endian::little, "the first byte of a text is the lowest");
     const char* p = text.data();
@@ -81,39 +85,24 @@ VALIX_ALWAYS_INLINE bool short_number(double& result, std::string_view text, cha
     }
     if (n == 0 || n > 8)
         return false;
-    // The n bytes into the low bytes of a word, the first byte lowest; the rest are zero. Two overlapping
-    // loads, never a byte past the text.
+    // The n bytes into the low bytes of a word, the first byte lowest; short_digits ignores the rest.
+    // Unpadded: two overlapping loads, or three bytes below 4.
     std::uint64_t w;
-    if (n >= 4) {
-        std::uint32_t a, b;
-        std::memcpy(&a, p, 4);
-        std::memcpy(&b, p + n - 4, 4);
-        w = a | std::uint64_t{b} << (8 * (n - 4));
+    if constexpr (Padded) {
+        std::memcpy(&w, p, 8);
     } else {
-        const auto byte = [&](std::size_t i) {
-            return std::uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
-        };
-        w = byte(0) | byte(n / 2) | byte(n - 1);
+        if (n >= 4) {
+            std::uint32_t a, b;
+            std::memcpy(&a, p, 4);
+            std::memcpy(&b, p + n - 4, 4);
+            w = a | std::uint64_t{b} << (8 * (n - 4));
+        } else {
+            const auto byte = [&](std::size_t i) {
+                return std::uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
+            };
+            w = byte(0) | byte(n / 2) | byte(n - 1);
+        }
     }
-    return short_digits(result, w, n, negative, type);
-}
-
-// short_number for a text followed by at least 8 readable bytes (9 from its start), as a field read where
-// it stands in the input buffer is: its digits are one load, whatever follows them.
-VALIX_ALWAYS_INLINE bool short_number_padded(double& result, std::string_view text, char type) {
-    static_assert(std::endian::native == std::endian::little, "the first byte of a text is the lowest");
-    const char* p = text.data();
-    std::size_t n = text.size();
-    bool negative = false;
-    if (n != 0 && (p[0] == '-' || p[0] == '+')) {
-        negative = p[0] == '-';
-        ++p;
-        --n;
-    }
-    if (n == 0 || n > 8)
-        return false;
-    std::uint64_t w;
-    std::memcpy(&w, p, 8);
     return short_digits(result, w, n, negative, type);
 }
 
@@ -121,17 +110,16 @@ VALIX_ALWAYS_INLINE bool short_number_padded(double& result, std::string_view te
 // with the value in `result`; 1 and 0.0 when it is not. An acceptable number is an optional sign in front
 // and digits, among which a real may hold one point. Inlined into the field check: the short way is a few
 // instructions, and a call would cost as much again.
+template <bool Padded = false>
 VALIX_ALWAYS_INLINE int StrToDbl(double& result, std::string_view text, char type) {
-    if (short_number(result, text, type))
+    if (short_number<Padded>(result, text, type))
         return 0;
     return StrToDbl_general(result, text, type);
 }
 
-// StrToDbl for a text followed by at least 8 readable bytes (short_number_padded).
+// StrToDbl for a text followed by at least 8 readable bytes (short_number's Padded).
 VALIX_ALWAYS_INLINE int StrToDbl_padded(double& result, std::string_view text, char type) {
-    if (short_number_padded(result, text, type))
-        return 0;
-    return StrToDbl_general(result, text, type);
+    return StrToDbl<true>(result, text, type);
 }
 
 // The standard decimal conversion of the number the text begins with: white space, a sign, digits with at
