@@ -13,37 +13,12 @@ const model = require(path.join(__dirname, '..', 'web', 'explorer', 'model.js'))
 const total = Number(process.argv[2] || 1000000);
 const gc = global.gc || (() => {});
 
-// One batch of the program's observer for these records (texts interned within the batch).
+const { makeBatch } = require(path.join(__dirname, '..', 'tests', 'web', 'batch.js'));
+const FIELDS = ['line', 'code', 'employer', 'person', 'element', 'value', 'expected', 'message'];
+// One batch of the program's observer for these records ([line, code, employer, person, element, value,
+// expected, message]).
 function batchOf(records) {
-  const texts = [];
-  const ids = new Map();
-  const id = (s) => {
-    let k = ids.get(s);
-    if (k === undefined) {
-      ids.set(s, (k = texts.length));
-      texts.push(s);
-    }
-    return k;
-  };
-  const nums = new Uint32Array(records.length * 9);
-  records.forEach((r, i) => {
-    nums.set([r[0], 0xffffffff, ...r.slice(1).map(id)], i * 9);
-  });
-  const encoded = texts.map((s) => model.encodeCp1250(s));
-  const bytes = encoded.reduce((n, e) => n + e.length, 0);
-  const buf = new ArrayBuffer(16 + 4 * (nums.length + texts.length + 1) + bytes);
-  const u32 = new Uint32Array(buf, 0, 4 + nums.length + texts.length + 1);
-  u32.set([model.BATCH_MAGIC, records.length, texts.length, bytes]);
-  u32.set(nums, 4);
-  const u8 = new Uint8Array(buf, 16 + 4 * (nums.length + texts.length + 1));
-  let off = 0;
-  encoded.forEach((e, k) => {
-    u32[4 + nums.length + k] = off;
-    u8.set(e, off);
-    off += e.length;
-  });
-  u32[4 + nums.length + texts.length] = off;
-  return buf;
+  return makeBatch(model, records.map((r) => Object.fromEntries(FIELDS.map((f, i) => [f, r[i]]))));
 }
 
 // The findings of a document of 2 000 employers of 250 records each, two findings a record on average.

@@ -14,13 +14,8 @@ cd "$(dirname "$0")/.."
 build=${1:-build}
 web=${2:-build-web}
 
-[ -x "$build/valix" ] && [ -x "$build/zpvgen" ] || { cmake -S . -B "$build" >/dev/null && cmake --build "$build" -j2 --target valix zpvgen >/dev/null; }
-[ -f "$web/web/index.html" ] || { echo "build the web edition first: emcmake cmake -S . -B $web && cmake --build $web -j2" >&2; exit 1; }
-[ -d "$web/npm/node_modules/puppeteer-core" ] || npm install --prefix "$web/npm" --no-audit --no-fund puppeteer-core >/dev/null
+. tools/web_bench_setup.sh
 valix=$(realpath "$build/valix")
-data="$build/bench"
-mkdir -p "$data"
-[ -s "$data/clean-1g.xml" ] || "$build/zpvgen" --size 1G --employees 10-2000 --seed 1 -o "$data/clean-1g.xml"
 [ -s "$data/faulty-200m.xml" ] || "$build/zpvgen" --size 200M --employees 10-2000 --error-rate 0.01 --seed 2 -o "$data/faulty-200m.xml"
 
 work=$(mktemp -d)

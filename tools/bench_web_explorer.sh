@@ -13,12 +13,7 @@ cd "$(dirname "$0")/.."
 build=${1:-build}
 web=${2:-build-web}
 
-[ -x "$build/valix" ] && [ -x "$build/zpvgen" ] || { cmake -S . -B "$build" >/dev/null && cmake --build "$build" -j2 --target valix zpvgen >/dev/null; }
-[ -f "$web/web/index.html" ] || { echo "build the web edition first: emcmake cmake -S . -B $web && cmake --build $web -j2" >&2; exit 1; }
-[ -d "$web/npm/node_modules/puppeteer-core" ] || npm install --prefix "$web/npm" --no-audit --no-fund puppeteer-core >/dev/null
-data="$build/bench"
-mkdir -p "$data"
-[ -s "$data/clean-1g.xml" ] || "$build/zpvgen" --size 1G --employees 10-2000 --seed 1 -o "$data/clean-1g.xml"
+. tools/web_bench_setup.sh
 [ -s "$data/million.xml" ] || "$build/zpvgen" --size 160M --employees 50-2000 --error-rate 0.1 --seed 5 -o "$data/million.xml"
 node tests/web/explorer_test.js --browser "${VALIX_BROWSER:-chromium}" --page "$web/web/index.html" --valix "$build/valix" \
   --source . --npm "$web/npm" --out "$web/explorer-bench" --big 1 --document "$data/million.xml" \

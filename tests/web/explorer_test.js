@@ -20,27 +20,12 @@ const fs = require('fs');
 const path = require('path');
 const { spawnSync } = require('child_process');
 
-const opt = {};
-for (let i = 2; i + 1 < process.argv.length; i += 2) opt[process.argv[i].replace(/^--/, '')] = process.argv[i + 1];
+const { options, setUp } = require('./browser_setup');
+
+const opt = options(process.argv);
 const EPOCH = '1246370709';
 const browserName = opt.browser || 'chromium';
-
-function skip(why) {
-  console.log(`${process.env.VALIX_WEB_REQUIRED ? 'FAIL' : 'skipped'}: ${why}`);
-  process.exit(process.env.VALIX_WEB_REQUIRED ? 1 : 77);
-}
-const executable = browserName === 'firefox'
-  ? ['/usr/bin/firefox-esr', '/usr/bin/firefox'].find((p) => fs.existsSync(p))
-  : ['/usr/bin/chromium', '/usr/bin/chromium-browser', '/usr/bin/google-chrome'].find((p) => fs.existsSync(p));
-if (!executable) skip(`no ${browserName} (Debian: ${browserName === 'firefox' ? 'firefox-esr' : 'chromium'})`);
-if (!fs.existsSync(opt.valix)) skip(`no native program at ${opt.valix}`);
-if (!fs.existsSync(opt.page)) skip(`no page at ${opt.page}`);
-let puppeteer;
-try {
-  puppeteer = require(require.resolve('puppeteer-core', { paths: [path.join(opt.npm, 'node_modules'), opt.npm] }));
-} catch (e) {
-  skip(`no puppeteer-core (npm install --prefix ${opt.npm} puppeteer-core)`);
-}
+const { executable, puppeteer } = setUp(opt, browserName);
 
 const out = path.resolve(opt.out);
 fs.rmSync(out, { recursive: true, force: true });
