@@ -12,6 +12,7 @@
 #include "util/text.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace reader {
@@ -260,10 +261,10 @@ bool one_look_field(Block block, std::string_view first, std::string_view second
     return true;
 }
 
-// The start and end tag words of every employee field, by row; the end row's words match no input.
-ExpectedTags expected_nec[checks::nec::kEnd + 1];
-
-void build_expected_tags() {
+// The start and end tag words of every employee field, by row; the end row's words match no input. Made
+// once from the table, which is constant before any code runs.
+const std::array<ExpectedTags, checks::nec::kEnd + 1> expected_nec = [] {
+    std::array<ExpectedTags, checks::nec::kEnd + 1> tags{};
     for (int r = 0; r < checks::nec::kEnd; ++r) {
         const std::string_view name = checks::Ntab[r].elem;
         char start[8] = {'<'}, end_word[8] = {'/'};
@@ -271,10 +272,11 @@ void build_expected_tags() {
         start[7] = '>';
         std::memcpy(end_word + 1, name.data(), 6);
         end_word[7] = '>';
-        std::memcpy(&expected_nec[r].start, start, 8);
-        std::memcpy(&expected_nec[r].end, end_word, 8);
+        std::memcpy(&tags[r].start, start, 8);
+        std::memcpy(&tags[r].end, end_word, 8);
     }
-}
+    return tags;
+}();
 
 // The employee field that follows the last one in the table's order, when it is next in the input in the
 // common shape: read and checked with its row known, as one_look_field would read and check it.
@@ -455,7 +457,6 @@ void end_echo() {
 
 void reset() {
     reset_scanner();
-    build_expected_tags();
     rezim_zprac = Mode::prologue;
     sw_prvniZPV = 'A';
     sw_bylTEL = ' ';
