@@ -125,7 +125,7 @@ void file_employee_value(int row, std::string_view text) {
     switch (row) {
     case nec::AA0126:
         anec_iAA0126[s].assign(text);
-        anec_lin[s].assign_digits(report::s_cislo_radky); // the decimal text of cislo_radky
+        anec_lin[s] = report::s_cislo_radky;
         anec_ind[s] = s;
         break;
     case nec::AA0231:
@@ -164,7 +164,7 @@ void lookup_employee_code(int row, std::string_view text) {
         // The employer-end checks recommend the two-letter code once per employer, at the last longer one.
         if (text.size() > 2) {
             sw_anec_AA0033 = 1;
-            lin_anec_AA0033.assign(report::s_cislo_radky);
+            lin_anec_AA0033 = report::s_cislo_radky;
             val_anec_AA0033.assign(text);
         }
         refdata::cis_kodstat(text);

@@ -321,7 +321,7 @@ VALIX_COLD void out_of_place(const Kind& k, std::string_view elem, std::string_v
 // Step 2: the field's mark, line and occurrence, and whether it stands where the table expects it.
 VALIX_ALWAYS_INLINE void book(const Kind& k, int row, std::string_view elem, std::string_view text) {
     k.esw[row] = ' ';
-    k.lin[row].assign_digits(report::s_cislo_radky); // digits only: no NUL to look for
+    k.lin[row] = report::s_cislo_radky;
     bump(k.pre[row]);
     bump(k.por);
     if (k.por != row)

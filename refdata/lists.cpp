@@ -75,15 +75,11 @@ constexpr std::size_t kLongestKeyed = 7;
 
 constexpr std::uint64_t code_key(std::string_view code) {
     std::uint64_t w = 0;
-    if (std::is_constant_evaluated() || code.size() < 4) {
+    if (std::is_constant_evaluated()) {
         for (std::size_t i = 0; i < code.size(); ++i)
             w |= std::uint64_t{static_cast<unsigned char>(code[i])} << (8 * i);
     } else {
-        // Four to seven bytes: two overlapping loads, the bytes they share the same in both.
-        std::uint32_t a, b;
-        std::memcpy(&a, code.data(), 4);
-        std::memcpy(&b, code.data() + code.size() - 4, 4);
-        w = a | std::uint64_t{b} << (8 * (code.size() - 4));
+        w = util::low_bytes(code.data(), code.size());
     }
     return w << 8 | code.size();
 }

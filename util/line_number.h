@@ -53,7 +53,6 @@ class LineNumber {
         d_[kDigits] = '\0';
     }
     void clear() { assign({}); }
-    void assign_digits(const LineNumber& line) { *this = line; }
 
     std::string_view view() const {
         if (n_ >= 0 && written_ != n_)

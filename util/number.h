@@ -3,6 +3,7 @@
 #pragma once
 
 #include "util/platform.h"
+#include "util/text.h"
 
 #include <bit>
 #include <cstdint>
@@ -86,23 +87,11 @@ VALIX_ALWAYS_INLINE bool short_number(double& result, std::string_view text, cha
     if (n == 0 || n > 8)
         return false;
     // The n bytes into the low bytes of a word, the first byte lowest; short_digits ignores the rest.
-    // Unpadded: two overlapping loads, or three bytes below 4.
     std::uint64_t w;
-    if constexpr (Padded) {
+    if constexpr (Padded)
         std::memcpy(&w, p, 8);
-    } else {
-        if (n >= 4) {
-            std::uint32_t a, b;
-            std::memcpy(&a, p, 4);
-            std::memcpy(&b, p + n - 4, 4);
-            w = a | std::uint64_t{b} << (8 * (n - 4));
-        } else {
-            const auto byte = [&](std::size_t i) {
-                return std::uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
-            };
-            w = byte(0) | byte(n / 2) | byte(n - 1);
-        }
-    }
+    else
+        w = low_bytes(p, n);
     return short_digits(result, w, n, negative, type);
 }
 

@@ -8,6 +8,7 @@
 
 #include "util/platform.h"
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -45,6 +46,24 @@ inline void copy_short(char* dst, const char* src, std::size_t n) {
     } else {
         std::memmove(dst, src, n);
     }
+}
+
+// The n bytes at p (n up to 8) as the low bytes of a word, the first byte lowest, the others zero. No byte
+// past them is loaded: two overlapping 4-byte loads from 4 bytes on, three single bytes below.
+VALIX_ALWAYS_INLINE std::uint64_t low_bytes(const char* p, std::size_t n) {
+    static_assert(std::endian::native == std::endian::little, "the first byte of a text is the lowest");
+    if (n >= 4) {
+        std::uint32_t a, b;
+        std::memcpy(&a, p, 4);
+        std::memcpy(&b, p + n - 4, 4);
+        return a | std::uint64_t{b} << (8 * (n - 4));
+    }
+    if (n == 0)
+        return 0;
+    const auto byte = [&](std::size_t i) {
+        return std::uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
+    };
+    return byte(0) | byte(n / 2) | byte(n - 1);
 }
 
 // Copies n bytes like copy_short, for texts of up to 64 bytes (a whole field element): four overlapping
@@ -112,12 +131,6 @@ class Text {
         const std::size_t n = v.size() < N - len_ ? v.size() : N - len_;
         std::memcpy(buf_ + len_, v.data(), n);
         len_ = static_cast<Length>(len_ + n);
-        buf_[len_] = '\0';
-    }
-    // For a text known to hold no NUL byte (digits, say): the same as assign, without looking for one.
-    void assign_digits(std::string_view v) {
-        len_ = static_cast<Length>(v.size() < N ? v.size() : N);
-        copy_short(buf_, v.data(), len_);
         buf_[len_] = '\0';
     }
     void clear() {
