@@ -36,6 +36,8 @@
   // The worker of the next run, started ahead of it: it compiles the program and warms it up while the
   // user chooses the file, so that the run starts at once. Each run has a worker of its own.
   var standby = null;
+  // Milliseconds a worker started ahead has to confirm a run before the run is given to a new worker.
+  var VALIX_CONFIRM_MS = 3000;
   function prepareWorker() {
     if (!warmUp || !supported) return;
     standby = new Worker(workerUrl);
@@ -184,14 +186,36 @@
     worker = standby || new Worker(workerUrl);
     standby = null;
     delete document.body.dataset.ready;
+    var message = { files: chosen.slice(), names: names, list: list, args: args, report: report, echo: echo,
+                    epoch: epoch, readAhead: readAhead, warmUp: warmUp, findings: findings,
+                    firstPrefetched: usedStandby && chosen[0] === prefetched };
+    // A worker confirms a run as soon as it takes it. The worker started ahead may still be warming up,
+    // which takes a moment; one that says nothing for seconds has stopped (Firefox ESR has been seen to
+    // leave such a worker waiting for good, shortly after the page opened), and the run is given to a new
+    // worker instead.
+    var confirmed = false;
+    var watch = usedStandby ? setTimeout(function () {
+      if (confirmed || worker === null) return;
+      worker.terminate();
+      document.body.dataset.restarted = String(Number(document.body.dataset.restarted || 0) + 1);
+      worker = new Worker(workerUrl);
+      worker.onmessage = onMessage;
+      worker.onerror = onError;
+      message.firstPrefetched = false;
+      worker.postMessage(message);
+    }, VALIX_CONFIRM_MS) : 0;
     showFiles();
     var started = performance.now();
     var files = chosen.slice();
     var store = new FindingStore();
     var fileStarts = null;
-    worker.onmessage = function (e) {
+    var onMessage = function (/** @type {MessageEvent} */ e) {
       var m = e.data;
       if (m.type === 'ready') return; // the warm-up of a worker started ahead
+      if (m.type === 'started') {
+        confirmed = true;
+        return;
+      }
       if (m.type === 'findings') {
         store.addBatch(m.batch);
         return;
@@ -206,6 +230,7 @@
             (m.line ? '\n' + m.line.trim() : '');
         return;
       }
+      clearTimeout(watch);
       worker.terminate();
       worker = null;
       m.seconds = (performance.now() - started) / 1000;
@@ -234,17 +259,18 @@
       showFiles();
       prepareWorker();
     };
-    worker.onerror = function (e) {
+    var onError = function (/** @type {ErrorEvent} */ e) {
       e.preventDefault();
+      clearTimeout(watch);
       worker.terminate();
       worker = null;
       finished({ type: 'failed', message: e.message || 'chyba', console: '' }, report, echo);
       showFiles();
       prepareWorker();
     };
-    worker.postMessage({ files: chosen.slice(), names: names, list: list, args: args, report: report,
-                         echo: echo, epoch: epoch, readAhead: readAhead, warmUp: warmUp, findings: findings,
-                         firstPrefetched: usedStandby && chosen[0] === prefetched });
+    worker.onmessage = onMessage;
+    worker.onerror = onError;
+    worker.postMessage(message);
   });
 
   // Shows a result in the explorer, compared with the one shown before, and then indexes the lines of its

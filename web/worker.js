@@ -6,7 +6,7 @@
 // names the program gets for them, whether they form a list, the program's arguments, the names of the
 // report and the echo file, the time stamp (SOURCE_DATE_EPOCH) or null for the clock, and whether slices
 // may be read ahead, and `findings: true` when the page wants the findings as records. The worker answers
-// with 'progress' messages while the run goes on and one 'done' message: the exit status, the console text
+// with 'started' as soon as it takes the run, 'progress' messages while the run goes on and one 'done' message: the exit status, the console text
 // and both outputs as Blobs. With `findings`, the records come before it as {type: 'findings', batch} (an
 // ArrayBuffer handed over, not copied; web/explorer/model.js reads it), and {type: 'files', starts} (the
 // run's line where each input file begins) right before 'done'.
@@ -513,6 +513,8 @@ self.onmessage = function (event) {
     for (var k = 0; k <= VALIX_AHEAD; k++) valixPrefetched.request(msg.prefetch, k);
     return;
   }
+  // The page gives the run to a new worker when this one does not confirm it.
+  self.postMessage({ type: 'started' });
   var consoleOut = new ValixConsole();
   var slices = new ValixSlices();
   // A message holds copies of its File objects: the page says when the first file is the one it sent
