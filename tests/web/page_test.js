@@ -196,12 +196,13 @@ const chromiumArgs = ['--no-sandbox', '--disable-gpu', '--no-first-run'];
     await page.screenshot({ path: path.join(out, 'web.png'), fullPage: true });
 
     // A worker started ahead that never takes the run (Firefox has been seen to leave one waiting for
-    // good; here the run's message to it is lost): the run is given to a new worker after a few seconds.
+    // good; here the run's message to it, the one with the program's arguments, is lost): the run is
+    // given to a new worker after a few seconds.
     await compare('a worker that does not take the run', ['zpv-chyby.xml'], {
       format: 'csv', echo: true, beforeRun: () => page.evaluate(() => {
         const post = Worker.prototype.postMessage;
         Worker.prototype.postMessage = function (message, transfer) {
-          if (!message || !message.files) return post.call(this, message, transfer);
+          if (!message || !message.args) return post.call(this, message, transfer);
           Worker.prototype.postMessage = post;
         };
       }),
