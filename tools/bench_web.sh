@@ -7,7 +7,7 @@
 # in headless Chromium (choose the file, CSV report, run; timed in the page from the click to the result,
 # the start of the worker and of the module included). Each runs 3 times, round after round; the median
 # is given as MB/s, with the page's wasm heap at the end of the run. Beside them, how fast Chromium reads
-# the file in a page and does nothing else (tools/bench_web_read.js): the page cannot be faster than
+# the file in a page and does nothing else (tools/bench_web.js --read): the page cannot be faster than
 # that, and read/native is the most page/native can be on the machine. The documents are those of
 # tools/bench.sh (clean-1g.xml and faulty-200m.xml), generated once in BUILD_DIR/bench.
 set -euo pipefail
@@ -41,7 +41,7 @@ for _ in 1 2 3; do
     seconds node "$(realpath "$web/valix.js")" "$path" out.csv >>"$work/node-$f"; echo >>"$work/node-$f"
     read -r s status heap _ < <(node tools/bench_web.js "$web/web/index.html" "$path" "$web/npm")
     echo "$s" >>"$work/page-$f"
-    read -r s _ < <(node tools/bench_web_read.js "$path" "$web/npm")
+    read -r s _ < <(node tools/bench_web.js --read "$path" "$web/npm")
     echo "$s" >>"$work/read-$f"
     echo "$status $heap" >"$work/heap-$f"
   done

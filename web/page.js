@@ -186,7 +186,10 @@
     worker = standby || new Worker(workerUrl);
     standby = null;
     delete document.body.dataset.ready;
-    var message = { files: chosen.slice(), names: names, list: list, args: args, report: report, echo: echo,
+    showFiles();
+    var started = performance.now();
+    var files = chosen.slice();
+    var message = { files: files, names: names, list: list, args: args, report: report, echo: echo,
                     epoch: epoch, readAhead: readAhead, warmUp: warmUp, findings: findings,
                     firstPrefetched: usedStandby && chosen[0] === prefetched };
     // A worker confirms a run as soon as it takes it. The worker started ahead may still be warming up,
@@ -198,15 +201,9 @@
       if (confirmed || worker === null) return;
       worker.terminate();
       document.body.dataset.restarted = String(Number(document.body.dataset.restarted || 0) + 1);
-      worker = new Worker(workerUrl);
-      worker.onmessage = onMessage;
-      worker.onerror = onError;
       message.firstPrefetched = false;
-      worker.postMessage(message);
+      hand(new Worker(workerUrl));
     }, VALIX_CONFIRM_MS) : 0;
-    showFiles();
-    var started = performance.now();
-    var files = chosen.slice();
     var store = new FindingStore();
     var fileStarts = null;
     var onMessage = function (/** @type {MessageEvent} */ e) {
@@ -268,9 +265,14 @@
       showFiles();
       prepareWorker();
     };
-    worker.onmessage = onMessage;
-    worker.onerror = onError;
-    worker.postMessage(message);
+    // Gives the run to the worker w.
+    var hand = function (/** @type {Worker} */ w) {
+      worker = w;
+      w.onmessage = onMessage;
+      w.onerror = onError;
+      w.postMessage(message);
+    };
+    hand(worker);
   });
 
   // Shows a result in the explorer, compared with the one shown before, and then indexes the lines of its

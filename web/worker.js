@@ -6,10 +6,10 @@
 // names the program gets for them, whether they form a list, the program's arguments, the names of the
 // report and the echo file, the time stamp (SOURCE_DATE_EPOCH) or null for the clock, and whether slices
 // may be read ahead, and `findings: true` when the page wants the findings as records. The worker answers
-// with 'started' as soon as it takes the run, 'progress' messages while the run goes on and one 'done' message: the exit status, the console text
-// and both outputs as Blobs. With `findings`, the records come before it as {type: 'findings', batch} (an
-// ArrayBuffer handed over, not copied; web/explorer/model.js reads it), and {type: 'files', starts} (the
-// run's line where each input file begins) right before 'done'.
+// with 'started' as soon as it takes the run, 'progress' messages while the run goes on and one 'done'
+// message: the exit status, the console text and both outputs as Blobs. With `findings`, the records come
+// before it as {type: 'findings', batch} (an ArrayBuffer handed over, not copied; web/explorer/model.js
+// reads it), and {type: 'files', starts} (the run's line where each input file begins) right before 'done'.
 //
 // The files are never read whole: the program reads them through WORKERFS, whose reads are served from
 // slices of 16 MB (Blob.slice). Each program read would otherwise be one slice of the file (256 KB), and
